@@ -1,0 +1,79 @@
+#pragma once
+// One open file description with positional I/O and byte-range locks.
+//
+// Locks are Linux open-file-description locks (F_OFD_SETLK): they belong to this
+// File object, so two File objects on the same path conflict even inside one
+// process, and closing some other descriptor of the file does not drop them.
+
+#include <QString>
+#include <cstdint>
+#include <sys/types.h>
+
+namespace dbase {
+
+enum class LockKind { Shared, Exclusive };
+
+// Outcome of a lock attempt.
+enum class LockResult {
+    Granted,
+    HeldHere,  // a conflicting lock is held by another File of this process
+    HeldElsewhere, // held by another process (or one we cannot identify)
+};
+
+class File {
+public:
+    enum class Mode { ReadOnly, ReadWrite, CreateTruncate };
+
+    File() = default;
+    // Opens path; throws EDBEngineError (kIoError, or kTableNotFound when missing and notFoundCode set).
+    File(const QString &path, Mode mode);
+    ~File();
+    File(const File &) = delete;
+    File &operator=(const File &) = delete;
+    File(File &&other) noexcept;
+    File &operator=(File &&other) noexcept;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Fd() const { return m_fd; }
+    const QString &Path() const { return m_path; }
+    bool Writable() const { return m_writable; }
+    void Close();
+
+    // Reads exactly n bytes at offset; returns bytes read (short only at end of file).
+    size_t ReadAt(uint64_t offset, void *buf, size_t n) const;
+    // Reads exactly n bytes or throws a corrupt-file error naming what was expected.
+    void ReadExact(uint64_t offset, void *buf, size_t n, const char *what) const;
+    // Writes all n bytes at offset or throws kIoError (ENOSPC included).
+    void WriteAt(uint64_t offset, const void *buf, size_t n);
+    uint64_t Size() const;
+    void Truncate(uint64_t size);
+    void Sync();
+    // Reserves disk space for [offset, offset+n) without changing the size; throws on a full disk.
+    void Reserve(uint64_t offset, uint64_t n);
+
+    // Non-blocking byte-range lock; the in-process registry tells HeldHere from HeldElsewhere.
+    LockResult TryLock(uint64_t offset, uint64_t len, LockKind kind);
+    // Blocking lock, for short critical sections every writer takes in the same order.
+    void Lock(uint64_t offset, uint64_t len, LockKind kind);
+    void Unlock(uint64_t offset, uint64_t len);
+
+    // Identity of the underlying file, for the in-process lock registry.
+    dev_t Device() const { return m_dev; }
+    ino_t Inode() const { return m_ino; }
+
+private:
+    void Register(uint64_t offset, uint64_t len, LockKind kind);
+    void Unregister(uint64_t offset, uint64_t len);
+
+    int m_fd = -1;           // descriptor, -1 when closed
+    QString m_path;          // path as opened, for messages
+    bool m_writable = false; // opened for writing
+    dev_t m_dev = 0;         // device of the open file
+    ino_t m_ino = 0;         // inode of the open file
+};
+
+// Finds a file in dir whose name equals name without regard to case; returns the
+// full path of the existing file, or dir/name when none exists.
+QString FindFileNoCase(const QString &dir, const QString &name);
+
+} // namespace dbase

@@ -1,0 +1,57 @@
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+QString FixtureDir(const QString &sub)
+{
+    const QString dir = QStringLiteral(BAIL_SHARED_DIR "/fixtures/") + sub;
+    return QFileInfo(dir).isDir() ? dir : QString();
+}
+
+std::unique_ptr<QTemporaryDir> TempDir()
+{
+    auto dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/bailtest-XXXXXX"));
+    return dir;
+}
+
+int Run(const QString &program, const QStringList &args, QString *out, QString *err, int timeoutMs)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForStarted(10000))
+        return -1;
+    p.closeWriteChannel();
+    if (!p.waitForFinished(timeoutMs)) {
+        p.kill();
+        p.waitForFinished();
+        return -2;
+    }
+    if (out)
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+    if (err)
+        *err = QString::fromUtf8(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+}
+
+bool HaveProgram(const QString &program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString Bailtool()
+{
+    return QStringLiteral(BAIL_BAILTOOL);
+}
+
+QString SeedDir()
+{
+    return QStringLiteral(BAIL_SEED_DIR);
+}
+
+} // namespace testsupport
