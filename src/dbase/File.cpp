@@ -34,6 +34,12 @@ struct Registry {
 Registry &TheRegistry()
 {
     static Registry registry;
+    static pid_t owner = ::getpid();
+    // A forked child inherits the parent's entries, but not as its own windows.
+    if (owner != ::getpid()) {
+        owner = ::getpid();
+        registry.held.clear();
+    }
     return registry;
 }
 

@@ -87,7 +87,8 @@ public:
     {
         m_t.m_mdxFile.Lock(fmt::kLockIndex, 1, LockKind::Exclusive);
         try {
-            m_t.m_mdx->Reload();
+            // Tags cannot change while we have the table open (that needs an exclusive
+            // open), so only the dirty mark needs a fresh look.
             if (m_t.m_mdx->IsDirty())
                 m_t.RebuildIndex();
         } catch (...) {
@@ -111,9 +112,10 @@ private:
     bool m_held = true;
 };
 
-Table::Table(const QString &path, Mode mode)
+Table::Table(const QString &path, Mode mode, IndexUse index)
     : m_path(path)
     , m_mode(mode)
+    , m_indexUse(index)
 {
     OpenFiles();
 }
@@ -171,7 +173,7 @@ void Table::OpenIndex()
     m_mdx.reset();
     m_mdxFile.Close();
     m_mdxPath.clear();
-    if (!m_header.productionIndex)
+    if (!m_header.productionIndex || m_indexUse == IndexUse::Ignore)
         return;
     m_mdxPath = MdxPathFor(m_path);
     if (!QFileInfo::exists(m_mdxPath)) {
@@ -263,16 +265,30 @@ bool Table::ReadRecord(uint32_t recno, Record &out)
     return true;
 }
 
+uint32_t Table::ReadRecords(uint32_t first, uint32_t count, char *out)
+{
+    if (first == 0)
+        return 0;
+    const uint32_t total = std::max(m_header.recordCount, first + count - 1 > m_header.recordCount ? RecordCount() : 0u);
+    if (first > total)
+        return 0;
+    const uint32_t n = std::min(count, total - first + 1);
+    const size_t want = size_t(n) * m_header.recordLength;
+    if (m_dbf.ReadAt(RecordOffset(first), out, want) != want)
+        ThrowCorrupt(m_path, QStringLiteral("record %1 is cut short").arg(first));
+    return n;
+}
+
 void Table::RequireWritable() const
 {
-    if (m_mode == Mode::ReadOnly)
+    if (m_mode == Mode::ReadOnly || (m_indexUse == IndexUse::Ignore && m_header.productionIndex))
         throw EDBEngineError(kInvalidOperation, QStringLiteral("Table is read only: %1").arg(m_path));
 }
 
 void Table::RequireExclusive(const char *what) const
 {
-    if (m_mode != Mode::Exclusive)
-        throw EDBEngineError(kInvalidOperation, QStringLiteral("%1 needs the table opened exclusively: %2")
+    if (m_mode != Mode::Exclusive || (m_indexUse == IndexUse::Ignore && m_header.productionIndex))
+        throw EDBEngineError(kInvalidOperation, QStringLiteral("%1 needs the table opened exclusively with its index: %2")
                                                     .arg(QLatin1String(what), m_path));
 }
 
@@ -840,7 +856,7 @@ void Table::Pack()
 
 void Table::Restructure(const std::vector<FieldChange> &changes)
 {
-    if (m_mode != Mode::Exclusive)
+    if (m_mode != Mode::Exclusive || (m_indexUse == IndexUse::Ignore && m_header.productionIndex))
         throw EDBEngineError(kRestructureFailed, QStringLiteral("The table must be opened exclusively to be restructured: %1").arg(m_path));
     DbfHeader h = m_header;
     std::vector<int> changed(h.fields.size(), 0);

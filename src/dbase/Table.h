@@ -29,11 +29,14 @@ struct FieldChange {
 class Table {
 public:
     enum class Mode { Shared, ReadOnly, Exclusive };
+    // Whether the production index is opened with the table. Ignoring it is for reading
+    // a table's rows when its index is missing or foreign; such a table takes no writes.
+    enum class IndexUse { Production, Ignore };
 
     // Opens the table file at path (exactly as given) and its production index when the
     // header says it has one. Fails with kTableNotFound when missing, kFileInUse when an
     // exclusive open conflicts, kCorruptFile for a damaged file.
-    Table(const QString &path, Mode mode);
+    Table(const QString &path, Mode mode, IndexUse index = IndexUse::Production);
     ~Table();
     Table(const Table &) = delete;
     Table &operator=(const Table &) = delete;
@@ -55,6 +58,9 @@ public:
     uint32_t RecordCount();
     // Reads record recno (1-based); false when recno is past the end.
     bool ReadRecord(uint32_t recno, Record &out);
+    // Reads up to count consecutive records from first into out (count * record length
+    // bytes); returns how many were read (fewer only at the end of the table).
+    uint32_t ReadRecords(uint32_t first, uint32_t count, char *out);
 
     // Record locks. LockRecord throws kLockedHere / kLockedByOther, and kRecordDeleted when
     // the row was deleted by someone else; on success the row is re-read into out if given.
@@ -122,6 +128,7 @@ private:
     QString m_path;                    // table file
     QString m_mdxPath;                 // production index file (when present)
     Mode m_mode;                       // how the table was opened
+    IndexUse m_indexUse;               // whether the production index is used
     File m_dbf;                        // the table file, holding the open lock
     File m_mdxFile;                    // the index file, when present
     std::unique_ptr<MdxFile> m_mdx;    // the index, when present

@@ -55,3 +55,29 @@ QString SeedDir()
 }
 
 } // namespace testsupport
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+int InChild(const std::function<int()> &fn)
+{
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        int code = 99;
+        try {
+            code = fn();
+        } catch (...) {
+            code = 98;
+        }
+        _exit(code);
+    }
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace testsupport

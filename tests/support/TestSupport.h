@@ -31,3 +31,13 @@ QString SeedDir();
         if ((dir).isEmpty())                                                                      \
             GTEST_SKIP() << "shared fixtures not available";                                      \
     } while (0)
+
+#include <functional>
+
+namespace testsupport {
+
+// Runs fn in a forked child process and returns its exit status (fn's result), or -1
+// when the child died by a signal. The child never returns into the test runner.
+int InChild(const std::function<int()> &fn);
+
+} // namespace testsupport
