@@ -102,6 +102,10 @@ public:
     bool IsDirty() const;
     void SetDirty(bool dirty);
 
+    // Testing aid: the nth write of the next change (1 = the first) stops half way and
+    // fails as on a full disk, so tests can check that every step is undone. 0 = off.
+    void FailWriteForTesting(int nth);
+
 private:
     File &m_file;
     std::vector<TagInfo> m_tags; // tag table as last read

@@ -181,27 +181,28 @@ KeyBytes PackBcd(bool negative, std::string digits, int pointPos, const std::str
 
 } // namespace
 
+int mdx::CompareRaw(char type, const uint8_t *a, const uint8_t *b, size_t len)
+{
+    if (type == 'N' && len >= 12)
+        return CompareBcd(a, b);
+    if (type == 'D' && len >= 8) {
+        const uint64_t x = DateOrder(a), y = DateOrder(b);
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    const int c = std::memcmp(a, b, len);
+    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+
 int CompareKeys(KeyType type, const KeyBytes &a, const KeyBytes &b)
 {
-    switch (type) {
-    case KeyType::Numeric:
-        if (a.size() >= 12 && b.size() >= 12)
-            return CompareBcd(reinterpret_cast<const uint8_t *>(a.data()), reinterpret_cast<const uint8_t *>(b.data()));
-        break;
-    case KeyType::Date:
-        if (a.size() >= 8 && b.size() >= 8) {
-            const uint64_t x = DateOrder(reinterpret_cast<const uint8_t *>(a.data()));
-            const uint64_t y = DateOrder(reinterpret_cast<const uint8_t *>(b.data()));
-            return x < y ? -1 : (x > y ? 1 : 0);
-        }
-        break;
-    case KeyType::Character:
-        break;
-    }
-    const int c = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
-    if (c != 0)
-        return c < 0 ? -1 : 1;
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+    const auto *x = reinterpret_cast<const uint8_t *>(a.data());
+    const auto *y = reinterpret_cast<const uint8_t *>(b.data());
+    if (a.size() == b.size())
+        return mdx::CompareRaw(char(type), x, y, a.size());
+    const int c = mdx::CompareRaw(char(type), x, y, std::min(a.size(), b.size()));
+    if (c != 0 && type == KeyType::Character)
+        return c;
+    return c != 0 ? c : (a.size() < b.size() ? -1 : 1);
 }
 
 KeyBytes EncodeCharKey(const std::string &bytes, int keyLength)

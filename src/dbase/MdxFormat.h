@@ -87,6 +87,9 @@ inline constexpr uint8_t kFlagUnique = 0x40;
 inline constexpr int kNodeCount = 0;  // u32 keys in the node
 inline constexpr int kNodeSpare = 4;  // u32, 0 in live nodes
 inline constexpr int kNodeItems = 8;  // first key item
+// Written into the link field of a node just before a change makes it unreachable
+// (split, unlinked, rebuilt), so that a reader who remembered it knows to look again.
+inline constexpr uint32_t kSupersededMark = 0xFFFFFFFF;
 
 // ---- little-endian access ---------------------------------------------------
 inline uint16_t GetU16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
@@ -111,6 +114,10 @@ inline void PutU32(uint8_t *p, uint32_t v)
 inline int ItemLengthFor(int keyLength) { return (4 + keyLength + 3) / 4 * 4; }
 // Keys that fit in one node: one pointer after the last item must fit too.
 inline int MaxKeysFor(uint32_t blockSize, int itemLength) { return int((blockSize - 12) / uint32_t(itemLength)); }
+
+// Compares two keys of len bytes of a tag's key type ('C', 'N' or 'D'): <0, 0, >0.
+// A total order for any bytes, so damaged keys cannot upset a sort.
+int CompareRaw(char type, const uint8_t *a, const uint8_t *b, size_t len);
 
 // Today's date as three header bytes (year - 1900, month, day).
 std::array<uint8_t, 3> TodayBytes();

@@ -1,1 +1,81 @@
-int main() { return 0; }
+// bailtool: the command-line companion of the lease-form program.
+
+#include "tool/Commands.h"
+
+#include "dbase/EngineError.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+
+namespace {
+
+const char kUsage[] =
+    "usage: bailtool COMMAND ...\n"
+    "  dump FILE.dbf [--deleted]     rows as '|'-separated UTF-8 text, header line first\n"
+    "                                (\\\\ \\| \\n \\r \\0 escape those bytes; --deleted adds deleted rows marked '*')\n"
+    "  keys FILE.dbf TAG             keys of an index tag in index order: key, tab, record number\n"
+    "  check DIR                     consistency of every table and index tag of a data folder\n"
+    "  make-seeds DIR                writes the seed tables (*.dat)\n"
+    "  demo DIR [--leases N] [--lessors M]\n"
+    "                                a data folder with made-up lessors and leases\n"
+    "  add-lease DIR [--count N] [--kind NN|ON|NO|OO]\n"
+    "                                adds leases through automatic numbering, printing their numbers\n"
+    "  reindex DIR                   rebuilds the index tags (needs the tables for itself)\n"
+    "  upgrade DIR                   widens the fields of tables from older releases\n";
+
+void PrintError(const QString &text)
+{
+    QString line = text;
+    line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fprintf(stderr, "bailtool: %s\n", line.toUtf8().constData());
+}
+
+int Run(const QStringList &all)
+{
+    if (all.isEmpty() || all[0] == QLatin1String("--help") || all[0] == QLatin1String("-h")) {
+        std::fputs(kUsage, all.isEmpty() ? stderr : stdout);
+        return all.isEmpty() ? 1 : 0;
+    }
+    const QString command = all[0];
+    const QStringList args = all.mid(1);
+    if (command == QLatin1String("dump")) return tool::Dump(args);
+    if (command == QLatin1String("keys")) return tool::Keys(args);
+    if (command == QLatin1String("check")) return tool::Check(args);
+    if (command == QLatin1String("make-seeds")) return tool::MakeSeeds(args);
+    if (command == QLatin1String("demo")) return tool::Demo(args);
+    if (command == QLatin1String("add-lease")) return tool::AddLease(args);
+    if (command == QLatin1String("reindex")) return tool::Reindex(args);
+    if (command == QLatin1String("upgrade")) return tool::Upgrade(args);
+    throw tool::TUsageError{QStringLiteral("unknown command '%1'").arg(command)};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // A closed pipe is reported as a write error instead of killing the process.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        QCoreApplication app(argc, argv);
+        QStringList args = QCoreApplication::arguments();
+        args.removeFirst();
+        return Run(args);
+    } catch (const tool::TUsageError &e) {
+        PrintError(e.message + QStringLiteral(" (bailtool --help for usage)"));
+    } catch (const dbase::EDBEngineError &e) {
+        PrintError(QStringLiteral("[%1] %2").arg(e.Code()).arg(e.Message()));
+    } catch (const std::bad_alloc &) {
+        PrintError(QStringLiteral("out of memory"));
+    } catch (const std::exception &e) {
+        PrintError(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        PrintError(QStringLiteral("unexpected failure"));
+    }
+    return 1;
+}
