@@ -6,9 +6,12 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <pthread.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -34,12 +37,9 @@ struct Registry {
 Registry &TheRegistry()
 {
     static Registry registry;
-    static pid_t owner = ::getpid();
     // A forked child inherits the parent's entries, but not as its own windows.
-    if (owner != ::getpid()) {
-        owner = ::getpid();
-        registry.held.clear();
-    }
+    static const int forkHook = pthread_atfork(nullptr, nullptr, [] { TheRegistry().held.clear(); });
+    (void)forkHook;
     return registry;
 }
 
@@ -102,6 +102,12 @@ File &File::operator=(File &&other) noexcept
     if (this != &other) {
         Close();
         m_fd = other.m_fd;
+        m_mapReads = other.m_mapReads;
+        m_map = other.m_map;
+        m_mapLength = other.m_mapLength;
+        other.m_map = nullptr;
+        other.m_mapLength = 0;
+        other.m_mapReads = false;
         m_path = std::move(other.m_path);
         m_writable = other.m_writable;
         m_dev = other.m_dev;
@@ -119,10 +125,41 @@ File &File::operator=(File &&other) noexcept
     return *this;
 }
 
+void File::Unmap()
+{
+    if (m_map)
+        ::munmap(const_cast<char *>(m_map), m_mapLength);
+    m_map = nullptr;
+    m_mapLength = 0;
+}
+
+bool File::Remap() const
+{
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0 || size_t(st.st_size) <= m_mapLength)
+        return false;
+    void *p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, m_fd, 0);
+    if (p == MAP_FAILED)
+        return false;
+    if (m_map)
+        ::munmap(const_cast<char *>(m_map), m_mapLength);
+    m_map = static_cast<const char *>(p);
+    m_mapLength = size_t(st.st_size);
+    return true;
+}
+
+void File::EnableMappedReads()
+{
+    m_mapReads = true;
+    Remap();
+}
+
 void File::Close()
 {
     if (m_fd < 0)
         return;
+    Unmap();
+    m_mapReads = false;
     {
         Registry &r = TheRegistry();
         std::lock_guard guard(r.mutex);
@@ -139,6 +176,10 @@ void File::Close()
 
 size_t File::ReadAt(uint64_t offset, void *buf, size_t n) const
 {
+    if (m_mapReads && (offset + n <= m_mapLength || Remap()) && offset + n <= m_mapLength) {
+        std::memcpy(buf, m_map + offset, n);
+        return n;
+    }
     size_t done = 0;
     auto *p = static_cast<char *>(buf);
     while (done < n) {
@@ -188,6 +229,9 @@ uint64_t File::Size() const
 
 void File::Truncate(uint64_t size)
 {
+    // Pages past the new end may not be touched through the mapping any more.
+    if (m_map && size < m_mapLength)
+        Unmap();
     if (::ftruncate(m_fd, off_t(size)) != 0)
         ThrowIo(m_path, QStringLiteral("truncating"), errno);
 }

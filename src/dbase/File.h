@@ -39,6 +39,11 @@ public:
     bool Writable() const { return m_writable; }
     void Close();
 
+    // Serves later reads from a shared read-only mapping of the file, which sees every
+    // write to the file at once and saves a system call per read; reads past the mapped
+    // length fall back to pread and map the grown file.
+    void EnableMappedReads();
+
     // Reads exactly n bytes at offset; returns bytes read (short only at end of file).
     size_t ReadAt(uint64_t offset, void *buf, size_t n) const;
     // Reads exactly n bytes or throws a corrupt-file error naming what was expected.
@@ -65,7 +70,13 @@ private:
     void Register(uint64_t offset, uint64_t len, LockKind kind);
     void Unregister(uint64_t offset, uint64_t len);
 
+    void Unmap();
+    bool Remap() const;
+
     int m_fd = -1;           // descriptor, -1 when closed
+    bool m_mapReads = false; // reads go through m_map when they fit
+    mutable const char *m_map = nullptr; // read-only mapping of the file's first m_mapLength bytes
+    mutable size_t m_mapLength = 0;
     QString m_path;          // path as opened, for messages
     bool m_writable = false; // opened for writing
     dev_t m_dev = 0;         // device of the open file

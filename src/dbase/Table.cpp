@@ -136,6 +136,7 @@ void Table::OpenFiles()
                                              : QStringLiteral("Table is open exclusively by another window or user."))
             .Add(kFileInUse, QStringLiteral("File: ") + m_path);
     }
+    m_dbf.EnableMappedReads();
     LoadHeader();
     OpenIndex();
 }
@@ -183,6 +184,7 @@ void Table::OpenIndex()
             .Add(kTableNotFound, QStringLiteral("File: ") + missing);
     }
     m_mdxFile = File(m_mdxPath, m_mode == Mode::ReadOnly ? File::Mode::ReadOnly : File::Mode::ReadWrite);
+    m_mdxFile.EnableMappedReads();
     {
         m_mdxFile.Lock(fmt::kLockIndex, 1, LockKind::Shared);
         try {
