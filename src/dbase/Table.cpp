@@ -50,7 +50,11 @@ KeyBytes KeyOf(const Record &rec, int field, const TagInfo &tag)
         const std::string raw = rec.RawField(field);
         const auto b = raw.find_first_not_of(' ');
         const auto e = raw.find_last_not_of(' ');
-        return EncodeNumericKeyFromText(raw.substr(b, e - b + 1));
+        const std::string text = raw.substr(b, e - b + 1);
+        // Exact decimal digits when stored as such; other forms (exponents) by value.
+        if (text.find_first_not_of("+-.0123456789") == std::string::npos)
+            return EncodeNumericKeyFromText(text);
+        return EncodeNumericKey(*rec.AsDouble(field));
     }
     case FieldType::Date: {
         const QDate d = rec.AsDate(field);
@@ -271,10 +275,11 @@ uint32_t Table::ReadRecords(uint32_t first, uint32_t count, char *out)
 {
     if (first == 0)
         return 0;
-    const uint32_t total = std::max(m_header.recordCount, first + count - 1 > m_header.recordCount ? RecordCount() : 0u);
+    const uint64_t last = uint64_t(first) + count - 1;
+    const uint32_t total = last > m_header.recordCount ? RecordCount() : m_header.recordCount;
     if (first > total)
         return 0;
-    const uint32_t n = std::min(count, total - first + 1);
+    const uint32_t n = uint32_t(std::min<uint64_t>(count, uint64_t(total) - first + 1));
     const size_t want = size_t(n) * m_header.recordLength;
     if (m_dbf.ReadAt(RecordOffset(first), out, want) != want)
         ThrowCorrupt(m_path, QStringLiteral("record %1 is cut short").arg(first));
@@ -346,10 +351,13 @@ KeyBytes Table::KeyFromText(int tag, const QString &value) const
     case KeyType::Numeric: {
         bool ok = false;
         const QString v = value.trimmed();
-        v.toDouble(&ok);
+        const double d = v.toDouble(&ok);
         if (!ok)
             throw EDBEngineError(kInvalidField, QStringLiteral("'%1' is not a number for tag %2.").arg(value, t.name));
-        return EncodeNumericKeyFromText(v.toStdString());
+        const std::string text = v.toStdString();
+        if (text.find_first_not_of("+-.0123456789") == std::string::npos)
+            return EncodeNumericKeyFromText(text);
+        return EncodeNumericKey(d);
     }
     case KeyType::Date: {
         QString v = value.trimmed();
