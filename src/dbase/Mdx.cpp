@@ -140,7 +140,7 @@ public:
             Corrupt(QStringLiteral("node page %1 lies in the file header").arg(page));
         if (m_trackVisits && !m_visited.insert(page).second)
             Corrupt(QStringLiteral("node page %1 is referenced twice").arg(page));
-        node = Node(m_blockSize, m_l.itemLength, m_l.keyLength);
+        node.Reset(m_blockSize, m_l.itemLength, m_l.keyLength);
         if (m_file.ReadAt(uint64_t(page) * kPageSize, node.Data(), m_blockSize) != m_blockSize)
             Corrupt(QStringLiteral("node page %1 lies beyond the end of the file").arg(page));
         if (node.RawCount() > uint32_t(m_l.capacity))
@@ -713,7 +713,7 @@ bool MdxFile::Next(int tag, const IndexEntry &from, IndexEntry &out) const
     {
         std::lock_guard guard(m_impl->positionMutex);
         if (m_impl->positions[size_t(tag)].first == l.headerPage)
-            steps = m_impl->positions[size_t(tag)].second;
+            steps.swap(m_impl->positions[size_t(tag)].second); // put back (or replaced) below
     }
     if (StepInLeaf(t, steps, key, from.recno, +1, out)) {
         std::lock_guard guard(m_impl->positionMutex);
@@ -766,7 +766,7 @@ bool MdxFile::Prior(int tag, const IndexEntry &from, IndexEntry &out) const
     {
         std::lock_guard guard(m_impl->positionMutex);
         if (m_impl->positions[size_t(tag)].first == l.headerPage)
-            steps = m_impl->positions[size_t(tag)].second;
+            steps.swap(m_impl->positions[size_t(tag)].second); // put back (or replaced) below
     }
     if (StepInLeaf(t, steps, key, from.recno, -1, out)) {
         std::lock_guard guard(m_impl->positionMutex);

@@ -139,6 +139,13 @@ public:
     Node() = default;
     Node(uint32_t blockSize, int itemLength, int keyLength)
         : m_bytes(blockSize, 0), m_itemLength(itemLength), m_keyLength(keyLength) {}
+    // Makes the node ready to be read into, reusing its buffer: contents are undefined.
+    void Reset(uint32_t blockSize, int itemLength, int keyLength)
+    {
+        m_bytes.resize(blockSize);
+        m_itemLength = itemLength;
+        m_keyLength = keyLength;
+    }
 
     uint8_t *Data() { return m_bytes.data(); }
     const uint8_t *Data() const { return m_bytes.data(); }

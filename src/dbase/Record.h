@@ -31,7 +31,7 @@ public:
     explicit Record(std::shared_ptr<const Layout> layout); // blank, active
 
     const Layout &GetLayout() const { return *m_layout; }
-    std::shared_ptr<const Layout> SharedLayout() const { return m_layout; }
+    const std::shared_ptr<const Layout> &SharedLayout() const { return m_layout; }
     bool Deleted() const { return !m_bytes.empty() && m_bytes[0] == char(fmt::kDeleted); }
     void SetDeleted(bool deleted);
     int FieldCount() const { return int(m_layout->fields.size()); }
