@@ -1,11 +1,12 @@
 #include "db/Settings.h"
 
+#include "dataset/Common.h"
+
 namespace db {
 
 namespace {
 
 struct TSettings {
-    QString m_workingLanguage = QStringLiteral("F");
     QString m_printingLanguage = QStringLiteral("F");
     bool m_saveToner = false;
     TLeaseSearchHook m_leaseSearch;
@@ -23,7 +24,7 @@ TSettings &Current()
 void InitSettings()
 {
     TSettings &s = Current();
-    s.m_workingLanguage = QStringLiteral("F");
+    dataset::SetWorkingLanguage(QLatin1Char('F'));
     s.m_printingLanguage = QStringLiteral("F");
     s.m_saveToner = false;
 }
@@ -38,14 +39,16 @@ QChar DateSeparator()
     return QLatin1Char('/');
 }
 
+// The dataset layer keeps the one copy, so its own messages and ours never disagree.
 QString WorkingLanguage()
 {
-    return Current().m_workingLanguage;
+    const QChar language = dataset::WorkingLanguage();
+    return language.isNull() ? QString() : QString(language);
 }
 
 void SetWorkingLanguage(const QString &language)
 {
-    Current().m_workingLanguage = language.left(1);
+    dataset::SetWorkingLanguage(language.isEmpty() ? QChar() : language.at(0));
 }
 
 QString PrintingLanguage()
