@@ -31,6 +31,9 @@ struct TTagDesc {
     const char *field;
 };
 
+// The database name every window opens its tables through.
+inline constexpr const char *kDatabaseName = "DbBailData";
+
 extern const TTableDesc kBailStd;
 extern const TTableDesc kLocateur;
 extern const TTableDesc kAnnexe;
