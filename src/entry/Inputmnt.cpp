@@ -1,0 +1,168 @@
+#include "entry/Inputmnt.h"
+
+#include "dataset/Common.h"
+#include "dataset/Field.h"
+#include "ui/MessageBoxes.h"
+
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+namespace entry {
+
+namespace {
+
+constexpr int kMaxChars = 9;
+
+bool French()
+{
+    return dataset::WorkingLanguage() == QLatin1Char('F');
+}
+
+QChar DecimalSeparator()
+{
+    return QLocale::system().decimalPoint().at(0);
+}
+
+} // namespace
+
+TInputMntDlg::TInputMntDlg(QWidget *owner)
+    : QDialog(owner)
+{
+    setObjectName(QStringLiteral("InputMntDlg"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    L_E_Montant = new QLabel(this);
+    L_E_Montant->setObjectName(QStringLiteral("L_E_Montant"));
+    E_Montant = new QLineEdit(this);
+    E_Montant->setObjectName(QStringLiteral("E_Montant"));
+    E_Montant->setAlignment(Qt::AlignRight);
+    E_Montant->installEventFilter(this);
+    L_E_Montant->setBuddy(E_Montant);
+    Pb_Ok = new QPushButton(QStringLiteral("&Ok"), this);
+    Pb_Ok->setObjectName(QStringLiteral("Pb_Ok"));
+    Pb_Ok->setDefault(true);
+    Pb_Annuler = new QPushButton(this);
+    Pb_Annuler->setObjectName(QStringLiteral("Pb_Annuler"));
+
+    const bool french = French();
+    setWindowTitle(french ? QStringLiteral("Confirmation du montant de loyer") : QStringLiteral("Rent amount confirmation"));
+    L_E_Montant->setText(french ? QStringLiteral("Montant ") : QStringLiteral("Amount"));
+    Pb_Annuler->setText(french ? QStringLiteral("&Annuler") : QStringLiteral("&Cancel"));
+
+    auto *layout = new QVBoxLayout(this);
+    auto *row = new QHBoxLayout;
+    row->addWidget(L_E_Montant);
+    row->addWidget(E_Montant, 1);
+    layout->addLayout(row);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Pb_Ok);
+    buttons->addWidget(Pb_Annuler);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Pb_Ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Pb_Annuler, &QPushButton::clicked, this, [this] { Pb_AnnulerClick(); });
+}
+
+TInputMntDlg::~TInputMntDlg() = default;
+
+void TInputMntDlg::SetAmount(double amount)
+{
+    m_amount = amount;
+    ShowAmount(amount);
+}
+
+void TInputMntDlg::ShowAmount(double amount)
+{
+    E_Montant->setText(dataset::FormatFloat(QStringLiteral("#####0.00"), amount));
+}
+
+void TInputMntDlg::showEvent(QShowEvent *event)
+{
+    ShowAmount(m_amount);
+    m_savedAmount = m_amount;
+    QDialog::showEvent(event);
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    E_Montant->setFocus();
+    E_Montant->selectAll();
+}
+
+bool TInputMntDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == E_Montant) {
+        if (event->type() == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (text == QLatin1String(".") || text == QLatin1String(",")) {
+                // Either separator types the system's own, once.
+                const QChar separator = DecimalSeparator();
+                QString current = E_Montant->text();
+                if (E_Montant->hasSelectedText())
+                    current.remove(E_Montant->selectionStart(), E_Montant->selectedText().size());
+                if (!current.contains(separator))
+                    E_Montant->insert(QString(separator));
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            E_MontantExit();
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TInputMntDlg::E_MontantExit()
+{
+    if (E_Montant->text().size() <= kMaxChars)
+        return;
+    const bool french = French();
+    ui::ShowMessageBox(QMessageBox::Warning, french ? QStringLiteral("Attention") : QStringLiteral("Warning"),
+                       french ? QStringLiteral("Le maximum autorisé est 999999.99")
+                              : QStringLiteral("The authorized maximum is 999999.99"),
+                       QMessageBox::Ok, QMessageBox::Ok, this);
+    E_Montant->setFocus();
+}
+
+void TInputMntDlg::Pb_AnnulerClick()
+{
+    m_amount = m_savedAmount;
+    ShowAmount(m_savedAmount);
+    reject();
+}
+
+void TInputMntDlg::done(int result)
+{
+    bool ok = false;
+    const double value = QLocale::system().toDouble(E_Montant->text().trimmed(), &ok);
+    if (!ok) {
+        const bool french = French();
+        ui::ShowMessageBox(QMessageBox::Warning, french ? QStringLiteral("Attention") : QStringLiteral("Warning"),
+                           french ? QStringLiteral("Valeur invalide, veuillez entrer\rune valeur numérique")
+                                  : QStringLiteral("Invalid value, please enter a\rnumeric value"),
+                           QMessageBox::Ok, QMessageBox::Ok, this);
+        E_Montant->setFocus();
+        return;
+    }
+    m_amount = value;
+    QDialog::done(result);
+}
+
+std::optional<double> TInputMntDlg::Ask(QWidget *owner, double amount)
+{
+    TInputMntDlg dialog(owner);
+    dialog.SetAmount(amount);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.Amount();
+}
+
+} // namespace entry

@@ -1,0 +1,92 @@
+#include "EntryTestUtil.h"
+#include "entry/Inputmnt.h"
+
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using entry::TInputMntDlg;
+using entrytest::TBoxAnswers;
+
+namespace {
+
+// A shown dialog with the focus in its amount, ready for typing.
+class AmountDialog : public ::testing::Test {
+protected:
+    void Open(double amount)
+    {
+        m_dlg.SetAmount(amount);
+        m_dlg.show();
+        m_dlg.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_dlg));
+    }
+    void Retype(const QString &text)
+    {
+        QLineEdit *e = m_dlg.AmountEdit();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Delete);
+        QTest::keyClicks(e, text);
+    }
+    TInputMntDlg m_dlg;
+};
+
+} // namespace
+
+TEST_F(AmountDialog, ShowsTwoDecimalsAndTypesTheSystemSeparator)
+{
+    const QString sep = QLocale::system().decimalPoint();
+    Open(0);
+    EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("0") + sep + QStringLiteral("00"));
+    Retype(QStringLiteral("725,5"));
+    EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("725") + sep + QStringLiteral("5"));
+    QTest::keyClicks(m_dlg.AmountEdit(), QStringLiteral(".,"));
+    // A second separator is refused.
+    EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("725") + sep + QStringLiteral("5"));
+    TBoxAnswers boxes;
+    QTest::mouseClick(m_dlg.OkButton(), Qt::LeftButton);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_EQ(m_dlg.result(), QDialog::Accepted);
+    EXPECT_DOUBLE_EQ(m_dlg.Amount(), 725.5);
+}
+
+TEST_F(AmountDialog, NegativeAmountsAreAccepted)
+{
+    Open(650);
+    EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("650") + QLocale::system().decimalPoint() + QStringLiteral("00"));
+    Retype(QStringLiteral("-40"));
+    QTest::mouseClick(m_dlg.OkButton(), Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(m_dlg.Amount(), -40);
+}
+
+TEST_F(AmountDialog, TextThatIsNoNumberKeepsTheDialogOpenUntilCancelled)
+{
+    Open(650);
+    Retype(QStringLiteral("abc"));
+    {
+        TBoxAnswers boxes({QMessageBox::Ok});
+        QTest::mouseClick(m_dlg.OkButton(), Qt::LeftButton);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Valeur invalide, veuillez entrer\nune valeur numérique"));
+        EXPECT_EQ(boxes.Captions()[0], QLatin1String("Attention"));
+        EXPECT_TRUE(m_dlg.isVisible());
+        EXPECT_EQ(m_dlg.AmountEdit()->text(), QLatin1String("abc"));
+    }
+    TBoxAnswers none;
+    QTest::mouseClick(m_dlg.CancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(none.Texts().empty());
+    EXPECT_FALSE(m_dlg.isVisible());
+    EXPECT_EQ(m_dlg.result(), QDialog::Rejected);
+    EXPECT_DOUBLE_EQ(m_dlg.Amount(), 650);
+}
+
+TEST_F(AmountDialog, AmountsOverNineCharactersAreFlaggedOnLeavingTheField)
+{
+    Open(1234567.5);
+    EXPECT_EQ(m_dlg.AmountEdit()->text().size(), 10);
+    TBoxAnswers boxes({QMessageBox::Ok});
+    m_dlg.OkButton()->setFocus();
+    ASSERT_FALSE(boxes.Texts().empty());
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Le maximum autorisé est 999999.99"));
+}
