@@ -108,6 +108,8 @@ TDBNavigator::TDBNavigator(QWidget *parent)
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    // A bar of buttons: as tall as its hint unless the window sizes it itself.
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     for (int i = 0; i < kNavigateButtonCount; ++i) {
         auto *b = new QToolButton(this);
         b->setIcon(Glyph(TNavigateBtn(i), palette().color(QPalette::ButtonText)));

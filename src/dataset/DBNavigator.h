@@ -4,6 +4,8 @@
 // It asks no confirmation before deleting; its owner's hooks run before and after each
 // button's action.
 
+#include "dataset/DataSource.h"
+
 #include <QIcon>
 #include <QPointer>
 #include <QStringList>
@@ -16,8 +18,6 @@
 class QToolButton;
 
 namespace dataset {
-
-class TDataSource;
 
 enum class TNavigateBtn { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
 constexpr int kNavigateButtonCount = 10;

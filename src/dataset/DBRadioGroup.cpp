@@ -44,6 +44,9 @@ TDBRadioGroup::TDBRadioGroup(QWidget *parent)
         m_buttons.push_back(b);
         layout->addWidget(b);
     }
+    // Buttons keep their own width: a radio button reacts only to clicks on its circle and
+    // caption, so a stretched one would look clickable where it is not.
+    layout->addStretch(1);
     SetLanguage(WorkingLanguage());
     m_link->OnDataChange = [this] { ShowField(); };
     m_link->OnUpdateData = [] {};

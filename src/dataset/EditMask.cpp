@@ -130,8 +130,12 @@ QString TEditMask::DisplayFromValue(const QString &value) const
             out += p.ch;
             continue;
         }
-        const QChar c = v < value.size() ? value[v++] : QLatin1Char(' ');
-        out += c == QLatin1Char(' ') ? QtBlank() : Convert(p, c);
+        const bool inValue = v < value.size();
+        const QChar c = inValue ? value[v++] : QLatin1Char(' ');
+        // A space inside a free-text value is a typed space (the line edit accepts one
+        // there); elsewhere a space is an unfilled position.
+        const bool unfilled = !inValue || (c == QLatin1Char(' ') && p.cls != TClass::Any);
+        out += unfilled ? QtBlank() : Convert(p, c);
     }
     return out;
 }
@@ -192,6 +196,11 @@ QString TEditMask::FormatText(const QString &value) const
         return {};
     QString shown = DisplayFromValue(value);
     shown.replace(QtBlank(), QLatin1Char(' '));
+    // Unfilled positions at the end are no part of the text (a grid would elide them).
+    qsizetype e = shown.size();
+    while (e > 0 && shown[e - 1] == QLatin1Char(' '))
+        --e;
+    shown.truncate(e);
     return shown;
 }
 

@@ -47,8 +47,8 @@ public:
     QString ValueFromDisplay(const QString &display) const;
     // True when every required position is filled, or when nothing at all is.
     bool IsComplete(const QString &display) const;
-    // A stored value laid out with its literals for read-only display (grids, labels);
-    // empty for an empty value.
+    // A stored value laid out with its literals for read-only display (grids, labels),
+    // without trailing unfilled positions; empty for an empty value.
     QString FormatText(const QString &value) const;
 
     // The dotted variant of a field's mask: an existing mask gets '.' as its last
