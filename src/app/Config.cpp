@@ -170,10 +170,15 @@ void TConfigForm::CreateControls()
     GB_Impression->setObjectName(QStringLiteral("GB_Impression"));
     Chb_SaveToner = new dataset::TDBCheckBox(GB_Impression);
     Chb_SaveToner->setObjectName(QStringLiteral("Chb_SaveToner"));
-    Chb_SaveToner->setText(QStringLiteral("Économiser la cartouche d'imprimante"));
     Chb_SaveToner->SetDataSource(&DsBailConf);
     Chb_SaveToner->SetDataField(QStringLiteral("SAVETONER"));
-    (new QVBoxLayout(GB_Impression))->addWidget(Chb_SaveToner);
+    // The bound box is captionless: its text is a label beside it.
+    L_SaveToner = new QLabel(QStringLiteral("Économiser la cartouche d'imprimante"), GB_Impression);
+    L_SaveToner->setObjectName(QStringLiteral("L_SaveToner"));
+    L_SaveToner->setBuddy(Chb_SaveToner);
+    auto *printing = new QHBoxLayout(GB_Impression);
+    printing->addWidget(Chb_SaveToner);
+    printing->addWidget(L_SaveToner, 1);
 
     Pb_Ok = new QPushButton(QStringLiteral("&Ok"), this);
     Pb_Ok->setObjectName(QStringLiteral("Pb_Ok"));
@@ -222,7 +227,7 @@ void TConfigForm::SetEnglishTexts()
     Gb_NoLocDef->setTitle(QStringLiteral("&Default lessor"));
     Pb_SelLocateur->setToolTip(QStringLiteral("Lessor selection"));
     GB_Impression->setTitle(QStringLiteral("&Printing"));
-    Chb_SaveToner->setText(QStringLiteral("Save toner"));
+    L_SaveToner->setText(QStringLiteral("Save toner"));
     Pb_Annuler->setText(QStringLiteral("Cancel"));
 }
 

@@ -75,6 +75,7 @@ private:
     QToolButton *Pb_SelLocateur = nullptr;
     QGroupBox *GB_Impression = nullptr;
     dataset::TDBCheckBox *Chb_SaveToner = nullptr;
+    QLabel *L_SaveToner = nullptr;
     QPushButton *Pb_Ok = nullptr;
     QPushButton *Pb_Annuler = nullptr;
 };

@@ -213,8 +213,12 @@ public:
     {
         m_town = &kTowns[rng.Below(int(std::size(kTowns)))];
         FillAll(rng, rec, m_lessorRules, index % 4 != 3);
+        // Every lessor has a name, even one whose other particulars are left out.
+        const int name = rec.Index(QStringLiteral("NOM"));
         if (index % 5 == 0)
-            rec.SetString(rec.Index(QStringLiteral("NOM")), QString::fromUtf8(rng.Pick(kCompanies)));
+            rec.SetString(name, QString::fromUtf8(rng.Pick(kCompanies)));
+        else if (rec.AsString(name).isEmpty())
+            rec.SetString(name, PersonName(rng));
     }
 
     void FillLease(TRandom &rng, Record &rec, bool english, bool full)

@@ -113,8 +113,11 @@ TEST_F(TableRead, FindKeyFailureLeavesThePosition)
     if (!lessors->Bof()) {
         EXPECT_LT(F(*lessors, "NOM").toUpper(), QLatin1String("C"));
     }
+    // Past the last name nothing is found and the position stays.
+    lessors->Last();
+    const QString beyond = F(*lessors, "NOM") + QStringLiteral("ZZZZ");
     ASSERT_TRUE(lessors->FindNearest(QStringLiteral("C")));
-    EXPECT_FALSE(lessors->FindNearest(QStringLiteral("\xC3\xBF\xC3\xBF")));
+    EXPECT_FALSE(lessors->FindNearest(beyond));
     EXPECT_EQ(F(*lessors, "NOM"), found);
 }
 
