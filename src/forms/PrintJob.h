@@ -1,0 +1,65 @@
+#pragma once
+// Print job assembly: which painter draws which form page, the rows the painters read, and
+// PrintLease, which runs the painters of one lease into a printout.
+
+#include <QDate>
+#include <QString>
+
+namespace dataset {
+class TTable;
+}
+namespace printout {
+class TPrintout;
+}
+
+namespace forms {
+
+// One row a painter reads: the current record of an open cursor, read by field name. It is
+// absent when there is no cursor, the cursor is empty or stands past its last record.
+class TRow {
+public:
+    TRow() = default;
+    explicit TRow(const dataset::TTable *table);
+
+    bool Present() const;
+    // The field's display text (masks and formats applied); empty for an absent row or field.
+    QString Text(const char *field) const;
+    // The stored text without display formatting.
+    QString Raw(const char *field) const;
+    bool Bool(const char *field) const;
+    QDate Date(const char *field) const;
+    double Float(const char *field) const;
+    long long Integer(const char *field) const;
+
+private:
+    const dataset::TTable *m_table = nullptr;
+};
+
+// The three rows of one lease.
+struct TLeaseRows {
+    TRow lease;
+    TRow lessor; // read by page 1 only, when present
+    TRow annex;  // read by the Annex pages only, which run only when it is present
+};
+
+// Draws one form page on the printout's current page. Painters read their rows and the
+// printing language and never move a cursor or change a record.
+using TPagePainter = void (*)(const TLeaseRows &rows, printout::TPrintout &printout);
+
+inline constexpr int kLeasePages = 4;
+inline constexpr int kAllPages = 12;
+
+// Painter of a form page (1 to 12) of a standard or cooperative lease; nullptr where the
+// painter does not exist in this build.
+TPagePainter PagePainter(int page, bool cooperative);
+
+// Whether a lease key names the elderly/handicapped kind, and a cooperative.
+bool IsElderlyKey(const QString &key);
+bool IsCooperativeKey(const QString &key);
+
+// Draws pages first to last (1 <= first <= last <= 12) of one lease, one printout page per
+// form page. Pages 5 to 12 are drawn only for the elderly kinds with an Annex row present.
+// Sets the printing language from the lease's LANGUEIMP. Returns the pages drawn.
+int PrintLease(int first, int last, const TLeaseRows &rows, printout::TPrintout &printout);
+
+} // namespace forms
