@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and prepares a demo data folder.
+# Installs what is missing, builds, prepares a demo data folder and starts the program on it.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
+root=$(pwd)
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$(nproc)"
@@ -13,3 +14,6 @@ fi
 ./build/bailtool check "$demo"
 echo "Demo data folder: $demo"
 echo "Inspect it with: ./build/bailtool dump $demo/BailStd.dbf"
+# The program works on the tables of its current directory.
+cd "$demo"
+exec "$root/build/leaseform"

@@ -42,7 +42,8 @@ bool IndexMissing(const QString &dir)
     return false;
 }
 
-std::vector<TReindexStep> ReindexDataFolder(const QString &dir, const std::function<void(const QString &)> &progress)
+std::vector<TReindexStep> ReindexDataFolder(const QString &dir, const std::function<void(const QString &)> &progress,
+                                            const std::function<void(const TReindexStep &)> &stepDone)
 {
     bool hadIndex[std::size(kIndexed)];
     for (size_t i = 0; i < std::size(kIndexed); ++i) {
@@ -84,6 +85,8 @@ std::vector<TReindexStep> ReindexDataFolder(const QString &dir, const std::funct
             step.errorCode = e.Code();
             step.error = e.Message();
         }
+        if (stepDone)
+            stepDone(step);
         steps.push_back(std::move(step));
     }
     return steps;

@@ -23,8 +23,10 @@ bool IndexMissing(const QString &dir);
 // ends the drops of that table), then packs each table and adds its tags again.
 // Opening failures propagate (kFileInUse when someone else has a table open: the caller
 // may ask to retry); a failure inside one table's pack or tags is reported in its step
-// and the next table is still done. progress is called with each table's name first.
+// and the next table is still done. progress is called with each table's name first,
+// stepDone with each table's outcome as soon as it is known.
 std::vector<TReindexStep> ReindexDataFolder(const QString &dir,
-                                            const std::function<void(const QString &table)> &progress = {});
+                                            const std::function<void(const QString &table)> &progress = {},
+                                            const std::function<void(const TReindexStep &step)> &stepDone = {});
 
 } // namespace db

@@ -1,7 +1,8 @@
-// The widget tests need one QApplication for the whole run; the offscreen platform
-// stands in for a display when none is set.
+// The window tests need one application object for the whole run: the program's own, so
+// that its event-loop exception handler is under test too. Offscreen when no display is set.
 
-#include <QApplication>
+#include "app/AppException.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -17,12 +18,12 @@ public:
         static int argc = 1;
         static char name[] = "app_tests";
         static char *argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
+        m_app = std::make_unique<app::TApplication>(argc, argv);
     }
     void TearDown() override { m_app.reset(); }
 
 private:
-    std::unique_ptr<QApplication> m_app;
+    std::unique_ptr<app::TApplication> m_app;
 };
 
 const auto *const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);

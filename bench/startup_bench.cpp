@@ -1,0 +1,60 @@
+// From process start to the main window shown, over a data folder of 10,000 leases: each
+// iteration forks a fresh process that runs the program until its main window is up.
+
+#include "app/Main.h"
+#include "app/Program.h"
+#include "db/Demo.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+const QString &LeaseFolder()
+{
+    static std::unique_ptr<QTemporaryDir> dir = [] {
+        auto d = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/bail-startup-XXXXXX"));
+        db::MakeDemoFolder(d->path(), 10000, 200);
+        return d;
+    }();
+    static const QString path = dir->path();
+    return path;
+}
+
+void BM_StartToMainWindowShown(benchmark::State &state)
+{
+    const QString folder = LeaseFolder();
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t pid = fork();
+        if (pid == 0) {
+            if (!QDir::setCurrent(folder))
+                _exit(2);
+            static int argc = 1;
+            static char name[] = "leaseform";
+            static char *argv[] = {name, nullptr};
+            app::RunProgram(argc, argv, [](app::TMainForm &form) { _exit(form.isVisible() ? 0 : 3); });
+            _exit(4);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const auto end = std::chrono::steady_clock::now();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            state.SkipWithError("the program did not reach its main window");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+}
+BENCHMARK(BM_StartToMainWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace

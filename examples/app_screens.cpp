@@ -1,0 +1,86 @@
+// Saves pictures of the application's windows, in French and in English, into the
+// "screens" folder beside this program: main window, reindex window, help viewer, About box.
+
+#include "app/About.h"
+#include "app/AppException.h"
+#include "app/Help.h"
+#include "app/Main.h"
+#include "app/Reindex.h"
+#include "app/Splash.h"
+#include "app/Startup.h"
+#include "db/Demo.h"
+#include "db/Settings.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+QString g_out;
+
+void Save(QWidget &w, const QString &name)
+{
+    w.show();
+    for (int i = 0; i < 5; ++i)
+        QApplication::processEvents();
+    const QString path = g_out + QLatin1Char('/') + name + QStringLiteral(".png");
+    if (!w.grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    app::TApplication application(argc, argv);
+    g_out = app::ExecutableDir() + QStringLiteral("/screens");
+    QDir().mkpath(g_out);
+
+    QTemporaryDir data;
+    db::MakeDemoFolder(data.path(), 40, 6);
+    QDir::setCurrent(data.path());
+
+    app::TSplashScreen splash;
+    Save(splash, QStringLiteral("splash"));
+
+    for (const char *language : {"F", "A"}) {
+        const QString suffix = QLatin1String(language[0] == 'F' ? "_fr" : "_en");
+        app::TMainForm form;
+        form.Start();
+        db::SetWorkingLanguage(QLatin1String(language));
+        form.SetLanguage();
+        form.resize(996, 617);
+        form.SetStatusText(1, QStringLiteral("40"));
+        Save(form, QStringLiteral("main") + suffix);
+        // With a child window holding the toolbar.
+        form.Item(QStringLiteral("IDM_Proprietaire"))->trigger();
+        Save(form, QStringLiteral("main_lessor") + suffix);
+        form.Item(QStringLiteral("IDM_Toutfermer"))->trigger();
+
+        auto *reindex = new app::TReindexForm(form.DataDir(), &form);
+        Save(*reindex, QStringLiteral("reindex") + suffix);
+        reindex->deleteLater();
+
+        app::THelp::Instance().Command(app::kHelpContext, 8);
+        app::THelpViewer *viewer = app::THelp::Instance().Viewer();
+        viewer->resize(860, 560);
+        Save(*viewer, QStringLiteral("help") + suffix);
+        app::THelp::Instance().Command(app::kHelpKey, 0, QLatin1String(language[0] == 'F' ? "fen" : "win"));
+        Save(*viewer, QStringLiteral("help_index") + suffix);
+        app::THelp::Instance().Command(app::kHelpQuit);
+
+        app::TAboutBox about(form.DataDir(), &form);
+        Save(about, QStringLiteral("about") + suffix);
+    }
+    QDir::setCurrent(QDir::rootPath());
+    return 0;
+}
