@@ -1,0 +1,82 @@
+// The four pages of the standard lease window, whole (not only what the window shows),
+// in French and in English, for the regular and the elderly kind, on a demo lease:
+//   lease_screens [folder]   (default: screens/ beside the program)
+// Files: lease_<kind>_<language>_page<n>.png, and lease_<kind>_<language>_window.png for
+// the window as it opens.
+
+#include "dataset/Common.h"
+#include "db/Demo.h"
+#include "db/Schema.h"
+#include "db/Settings.h"
+#include "dbase/Database.h"
+#include "dbase/EngineError.h"
+#include "entry/Bailstd.h"
+#include "ui/MLBase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+bool Save(const QImage &image, const QString &path)
+{
+    if (image.save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
+    QDir().mkpath(out);
+
+    QTemporaryDir dir;
+    try {
+        db::MakeDemoFolder(dir.path(), 40, 5);
+    } catch (const dbase::EDBEngineError &e) {
+        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
+                                              {QStringLiteral("PATH=") + dir.path()});
+
+    bool ok = true;
+    for (const char *language : {"F", "A"}) {
+        dataset::SetWorkingLanguage(QLatin1Char(*language));
+        db::SetWorkingLanguage(QLatin1String(language));
+        ui::TBaseMultiLang::SetAllLanguages(*language == 'F' ? 0 : 1);
+        for (bool elderly : {false, true}) {
+            const QString stem = QStringLiteral("%1/lease_%2_%3_").arg(out, elderly ? QStringLiteral("ON") : QStringLiteral("NN"),
+                                                                       QLatin1String(language));
+            try {
+                entry::TBailStdForm form(nullptr, elderly);
+                form.resize(1000, 760);
+                form.show();
+                QCoreApplication::processEvents();
+                ok = Save(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
+                for (int p = 0; p < entry::TBailStdForm::kPageCount; ++p) {
+                    form.Pages()->setCurrentIndex(p);
+                    QCoreApplication::processEvents();
+                    QWidget *sheet = form.PageArea(p)->findChild<QWidget *>(QStringLiteral("Pg_Sheet%1").arg(p + 1));
+                    ok = Save(sheet->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
+                }
+                form.setAttribute(Qt::WA_DeleteOnClose, false);
+            } catch (const dbase::EDBEngineError &e) {
+                std::fprintf(stderr, "lease window: %s\n", qPrintable(e.Message()));
+                return 1;
+            }
+        }
+    }
+    std::printf("%s\n", qPrintable(out));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,882 @@
+#include "EntryTestUtil.h"
+#include "dataset/Common.h"
+#include "dataset/DBCheckBox.h"
+#include "dataset/DBEdit.h"
+#include "dataset/DBNavigator.h"
+#include "dataset/DBRadioGroup.h"
+#include "dataset/Field.h"
+#include "dataset/MonthList.h"
+#include "dataset/Table.h"
+#include "db/BailKey.h"
+#include "db/LeaseRules.h"
+#include "db/Settings.h"
+#include "dbase/EngineError.h"
+#include "entry/Bailstd.h"
+#include "entry/Inputmnt.h"
+#include "entry/Locateur.h"
+#include "entry/Pickloc.h"
+#include "ui/MLBase.h"
+#include "ui/ToolbarHost.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPointer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using dataset::TDataSetState;
+using dataset::TNavigateBtn;
+using dataset::TTable;
+using entry::TBailStdForm;
+using entrytest::TBoxAnswers;
+using entrytest::TDataFolder;
+
+namespace {
+
+// The main window's toolbar as a lease window sees it: a real navigator, the command
+// states and the status text it is given.
+class TTestHost : public ui::TToolbarHost {
+public:
+    TTestHost() { navigator.show(); }
+    dataset::TDBNavigator &Navigator() override { return navigator; }
+    void SetPrintAction(std::function<void()> action) override { print = std::move(action); }
+    void SetPreviewAction(std::function<void()> action) override { preview = std::move(action); }
+    void SetCopyAction(std::function<void()> action) override { copy = std::move(action); }
+    void SetPrintCommandsEnabled(bool enabled) override { commandsEnabled = enabled; }
+    void SetStatusText(int panel, const QString &text) override
+    {
+        if (panel == 0)
+            status = text;
+    }
+    void ResetToolbar() override
+    {
+        navigator.SetDataSource(nullptr);
+        navigator.BeforeAction = nullptr;
+        navigator.OnClick = nullptr;
+        print = preview = copy = nullptr;
+        commandsEnabled = false;
+        status.clear();
+        ++resets;
+    }
+    void Click(TNavigateBtn b) { QTest::mouseClick(navigator.Button(b), Qt::LeftButton); }
+
+    dataset::TDBNavigator navigator;
+    std::function<void()> print, preview, copy;
+    bool commandsEnabled = false;
+    QString status;
+    int resets = 0;
+};
+
+// Errors that reach the application's handler, as texts (engine errors with their code).
+class TErrors {
+public:
+    TErrors()
+    {
+        dataset::SetEventExceptionHandler([this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const dbase::EDBEngineError &err) {
+                codes.push_back(err.Code());
+                texts.push_back(err.Message());
+            } catch (const db::EConvertError &err) {
+                texts.push_back(err.Message());
+            } catch (const std::exception &err) {
+                texts.push_back(QString::fromUtf8(err.what()));
+            }
+        });
+    }
+    ~TErrors() { dataset::SetEventExceptionHandler({}); }
+    std::vector<int> codes;
+    std::vector<QString> texts;
+};
+
+TTable &Open(TTable &t, const char *file, const char *order)
+{
+    t.SetDatabaseName(QLatin1String(db::kDatabaseName));
+    t.SetTableName(QLatin1String(file));
+    if (order)
+        t.SetIndexFieldNames(QLatin1String(order));
+    t.Open();
+    return t;
+}
+
+void AddLease(db::TLeaseKind kind, const QString &number, const QString &name = QString())
+{
+    TTable t;
+    Open(t, "BailStd.dbf", nullptr);
+    t.Append();
+    t.FieldByName(QStringLiteral("NOBAIL"))->SetAsString(number);
+    t.FieldByName(QStringLiteral("BAILAHCOOP"))->SetAsString(db::LeaseKey(kind, number));
+    t.FieldByName(QStringLiteral("A_NOM1"))->SetAsString(name);
+    t.FieldByName(QStringLiteral("C_DEBUT"))->SetAsDate(QDate(2024, 7, 1));
+    t.Post();
+}
+
+void AddAnnex(const QString &number, double amount)
+{
+    TTable t;
+    Open(t, "Annexe.dbf", nullptr);
+    t.Append();
+    t.FieldByName(QStringLiteral("NOBAIL"))->SetAsString(number);
+    t.FieldByName(QStringLiteral("MNTBAIL"))->SetAsFloat(amount);
+    t.FieldByName(QStringLiteral("BAIN_PRIV"))->SetAsBoolean(true);
+    t.Post();
+}
+
+bool AnnexExists(const QString &number)
+{
+    TTable t;
+    Open(t, "Annexe.dbf", "NOBAIL");
+    return t.FindKey(number);
+}
+
+void SetConfig(bool automatic, long long counter = -1)
+{
+    TTable t;
+    Open(t, "BailConf.dbf", nullptr);
+    t.Edit();
+    t.FieldByName(QStringLiteral("GENAUTO"))->SetAsBoolean(automatic);
+    if (counter >= 0)
+        t.FieldByName(QStringLiteral("NOBAIL"))->SetAsInteger(counter);
+    t.Post();
+}
+
+long long Counter()
+{
+    TTable t;
+    Open(t, "BailConf.dbf", nullptr);
+    return t.FieldByName(QStringLiteral("NOBAIL"))->AsInteger();
+}
+
+QString Str(TTable &t, const char *field)
+{
+    return t.FieldByName(QLatin1String(field))->AsString();
+}
+
+// A lease window shown, active and bound to a host, as the main window leaves it.
+class TWindow {
+public:
+    explicit TWindow(bool elderly)
+        : form(new TBailStdForm(nullptr, elderly))
+    {
+        form->setAttribute(Qt::WA_DeleteOnClose, false);
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        form->ChildActivated(host);
+    }
+    template <class T = QWidget>
+    T *Find(const char *name)
+    {
+        T *w = form->findChild<T *>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // Brings the page holding w to the front and scrolls it into view.
+    template <class T>
+    T *Reveal(T *w)
+    {
+        for (int p = 0; p < TBailStdForm::kPageCount; ++p)
+            if (form->PageArea(p)->isAncestorOf(w)) {
+                form->Pages()->setCurrentIndex(p);
+                form->PageArea(p)->ensureWidgetVisible(w);
+            }
+        QCoreApplication::processEvents();
+        return w;
+    }
+    // Types into an edit after clicking into it, as a user does.
+    void Activate()
+    {
+        if (QApplication::activeWindow() != form.get())
+            QApplication::setActiveWindow(form.get());
+    }
+    void Type(const char *name, const QString &text)
+    {
+        Activate();
+        auto *e = Reveal(Find<QLineEdit>(name));
+        QTest::mouseClick(e, Qt::LeftButton);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    void Erase(const char *name)
+    {
+        auto *e = Reveal(Find<QLineEdit>(name));
+        e->setFocus();
+        e->end(false);
+        for (int i = 0; i < 30; ++i)
+            QTest::keyClick(e, Qt::Key_Backspace);
+    }
+    void Click(const char *name) { QTest::mouseClick(Reveal(Find(name)), Qt::LeftButton, {}, QPoint(7, 7)); }
+    void ClickYesNo(const char *name, int index)
+    {
+        auto *g = Reveal(Find<dataset::TDBRadioGroup>(name));
+        QTest::mouseClick(g->Button(index), Qt::LeftButton, {}, QPoint(6, g->Button(index)->height() / 2));
+    }
+    // Moves the focus to a plain field without rules of its own.
+    // Chooses a month with the keyboard, as the list cannot be typed into.
+    void ChooseMonth(const char *name, int month)
+    {
+        auto *list = Reveal(Find<dataset::TMonthComboBox>(name));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < month; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+    }
+    void Leave() { Activate(); Reveal(Find<QLineEdit>("E_A_Nom1"))->setFocus(); QCoreApplication::processEvents(); }
+    TTable &Lease() { return form->BailStdTable(); }
+
+    TTestHost host;
+    std::unique_ptr<TBailStdForm> form;
+};
+
+class BailStdTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dataset::SetWorkingLanguage(QLatin1Char('F'));
+        db::InitSettings();
+        ui::TBaseMultiLang::SetAllLanguages(0);
+    }
+    void TearDown() override
+    {
+        dataset::SetWorkingLanguage(QLatin1Char('F'));
+        db::InitSettings();
+        ui::TBaseMultiLang::SetAllLanguages(0);
+        TBailStdForm::SetAnnexWindowHook({});
+    }
+    void English()
+    {
+        dataset::SetWorkingLanguage(QLatin1Char('A'));
+        db::SetWorkingLanguage(QStringLiteral("A"));
+        ui::TBaseMultiLang::SetAllLanguages(1);
+    }
+};
+
+TEST_F(BailStdTest, NewLeaseHasTheYearDefaultsAndTheProposedNumber)
+{
+    TDataFolder folder;
+    SetConfig(true, 41);
+    AddLease(db::TLeaseKind::NN, QStringLiteral("42"));
+    AddLease(db::TLeaseKind::ON, QStringLiteral("43"));
+    TWindow w(false);
+    w.host.Click(TNavigateBtn::Insert);
+    ASSERT_EQ(w.Lease().State(), TDataSetState::Insert);
+    EXPECT_TRUE(w.form->NewLease());
+    EXPECT_FALSE(w.host.commandsEnabled);
+    EXPECT_EQ(w.Find<QLineEdit>("E_BailStdNobail")->text().trimmed(), QLatin1String("44"));
+    EXPECT_FALSE(w.Find("E_BailStdNobail")->isEnabled());
+    const int year = QDate::currentDate().year();
+    EXPECT_EQ(Str(w.Lease(), "C_DEBUT"), QStringLiteral("%1/07/01").arg(year));
+    EXPECT_EQ(Str(w.Lease(), "C_FIN"), QStringLiteral("%1/06/30").arg(year + 1));
+    // The split dates show the defaults, page 1 is in front.
+    EXPECT_EQ(w.Find<QLineEdit>("ME_J_C_Debut")->text().trimmed(), QLatin1String("01"));
+    EXPECT_EQ(w.Find<dataset::TMonthComboBox>("CB_M_C_Debut")->currentText(), QLatin1String("juillet"));
+    EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_Fin")->text().trimmed(), QString::number(year + 1));
+    EXPECT_EQ(w.Find<dataset::TMonthComboBox>("CB_M_D_DateTout")->Month(), 7);
+    EXPECT_EQ(w.form->Pages()->currentIndex(), 0);
+    EXPECT_TRUE(w.Find<QCheckBox>("ChB_D_Mois1")->isChecked());
+    EXPECT_TRUE(w.Find<QCheckBox>("ChB_D_Mode_Chq")->isChecked());
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("Rg_B_FinResid")->ItemIndex(), 0);
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("Rg_E_Remis")->ItemIndex(), -1);
+
+    // Another window saves 44 meanwhile: this lease becomes 45, and so does the counter.
+    {
+        TWindow other(true);
+        other.host.Click(TNavigateBtn::Insert);
+        other.Type("E_A_Nom1", QStringLiteral("Autre"));
+        other.host.Click(TNavigateBtn::Post);
+        EXPECT_EQ(Str(other.Lease(), "BAILAHCOOP"), QLatin1String("ON      44"));
+    }
+    QApplication::setActiveWindow(w.form.get());
+    w.Type("E_A_Nom1", QStringLiteral("Tremblay"));
+    w.host.Click(TNavigateBtn::Post);
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("45"));
+    EXPECT_EQ(Str(w.Lease(), "BAILAHCOOP"), QLatin1String("NN      45"));
+    EXPECT_EQ(Counter(), 45);
+    EXPECT_FALSE(w.form->NewLease());
+    EXPECT_TRUE(w.host.commandsEnabled);
+    EXPECT_EQ(w.host.status, QLatin1String("Tremblay"));
+}
+
+TEST_F(BailStdTest, TypedLeaseNumberIsCheckedInFrenchAndLockedOnceSaved)
+{
+    TDataFolder folder;
+    SetConfig(false);
+    AddLease(db::TLeaseKind::ON, QStringLiteral("42"));
+    English(); // the number messages are French whatever the language
+    TBoxAnswers boxes({QMessageBox::Ok});
+    TWindow w(false);
+    auto *number = w.Find<QLineEdit>("E_BailStdNobail");
+    w.host.Click(TNavigateBtn::Insert);
+    EXPECT_TRUE(number->isEnabled());
+    EXPECT_TRUE(Str(w.Lease(), "NOBAIL").isEmpty());
+    w.Type("E_BailStdNobail", QStringLiteral("42"));
+    w.Leave();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Ce numéro de bail existe déjà."));
+    EXPECT_EQ(boxes.Captions()[0], QLatin1String("Attention"));
+    EXPECT_TRUE(number->hasFocus());
+
+    // Emptied and saved: refused with the second message, the row stays in insert state.
+    number->selectAll();
+    QTest::keyClick(number, Qt::Key_Backspace);
+    QTest::keyClick(number, Qt::Key_Backspace);
+    w.host.Click(TNavigateBtn::Post);
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[1], QStringLiteral("Le numéro de bail est obligatoire"));
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Insert);
+
+    w.Type("E_BailStdNobail", QStringLiteral("B-12"));
+    w.host.Click(TNavigateBtn::Post);
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+    EXPECT_EQ(Str(w.Lease(), "BAILAHCOOP"), QLatin1String("NN    B-12"));
+    EXPECT_FALSE(number->isEnabled());
+    EXPECT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(Counter(), 0); // manual numbers leave the counter alone
+}
+
+TEST_F(BailStdTest, EachKindSeesOnlyItsLeasesAndTheAnnexButtonFollowsTheKind)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Regular one"));
+    AddLease(db::TLeaseKind::ON, QStringLiteral("2"), QStringLiteral("Elderly"));
+    AddLease(db::TLeaseKind::NO, QStringLiteral("3"), QStringLiteral("Coop"));
+    AddLease(db::TLeaseKind::NN, QStringLiteral("4"), QStringLiteral("Regular two"));
+    {
+        TWindow w(false);
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("4")); // opens on the last lease
+        std::vector<QString> keys;
+        for (w.Lease().First(); !w.Lease().Eof(); w.Lease().Next())
+            keys.push_back(Str(w.Lease(), "BAILAHCOOP"));
+        EXPECT_EQ(keys, (std::vector<QString>{QStringLiteral("NN       1"), QStringLiteral("NN       4")}));
+        w.form->GoToLease(QStringLiteral("ON       2"));
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("4"));
+        w.form->GoToLease(QStringLiteral("NN       1"));
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("1"));
+        EXPECT_TRUE(w.Find("PB_Annexe")->isHidden());
+        EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Bail de logement"));
+        EXPECT_EQ(w.form->HelpContext(), 6);
+    }
+    TBailStdForm::SetAnnexWindowHook([](TBailStdForm &, bool) {});
+    {
+        TWindow regular(false);
+        EXPECT_TRUE(regular.Find("PB_Annexe")->isHidden());
+        TWindow elderly(true);
+        EXPECT_FALSE(elderly.Find("PB_Annexe")->isHidden());
+        EXPECT_EQ(Str(elderly.Lease(), "NOBAIL"), QLatin1String("2"));
+        EXPECT_EQ(elderly.form->windowTitle(), QStringLiteral("Bail de logement - Personnes âgées ou handicapées"));
+    }
+}
+
+TEST_F(BailStdTest, CopyOfAnElderlyLeaseTakesItsAnnexAndIsShown)
+{
+    TDataFolder folder;
+    SetConfig(false, 11); // copies number from the counter in manual mode too
+    AddLease(db::TLeaseKind::ON, QStringLiteral("12"), QStringLiteral("Gagnon"));
+    AddLease(db::TLeaseKind::NN, QStringLiteral("13"));
+    AddAnnex(QStringLiteral("12"), 650);
+    TBoxAnswers boxes({QMessageBox::Ok});
+    TWindow w(true);
+    ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("12"));
+    ASSERT_TRUE(w.host.copy);
+    w.host.copy();
+    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("14"));
+    EXPECT_EQ(Str(w.Lease(), "BAILAHCOOP"), QLatin1String("ON      14"));
+    EXPECT_EQ(Str(w.Lease(), "A_NOM1"), QLatin1String("Gagnon"));
+    EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_Debut")->text().trimmed(), QLatin1String("2024"));
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Nouveau bail : 14"));
+    EXPECT_TRUE(AnnexExists(QStringLiteral("14")));
+    EXPECT_TRUE(AnnexExists(QStringLiteral("12")));
+    EXPECT_DOUBLE_EQ(w.form->AnnexeTable().FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 650);
+    EXPECT_EQ(Counter(), 14);
+
+    // While a lease is being edited the copy does nothing.
+    w.Type("E_A_Nom2", QStringLiteral("X"));
+    w.host.copy();
+    EXPECT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(Counter(), 14);
+}
+
+TEST_F(BailStdTest, DeletingAnElderlyLeaseTakesItsAnnexAndNoDeletesNothing)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::ON, QStringLiteral("5"));
+    AddLease(db::TLeaseKind::ON, QStringLiteral("6"));
+    AddAnnex(QStringLiteral("5"), 400);
+    AddAnnex(QStringLiteral("6"), 500);
+    TBoxAnswers boxes({QMessageBox::No, QMessageBox::Yes});
+    TWindow w(true);
+    ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
+    w.host.Click(TNavigateBtn::Delete);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Désirez-vous détruire cet enregistrement ?"));
+    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
+    EXPECT_TRUE(AnnexExists(QStringLiteral("6")));
+
+    w.host.Click(TNavigateBtn::Delete);
+    EXPECT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_FALSE(AnnexExists(QStringLiteral("6")));
+    EXPECT_TRUE(AnnexExists(QStringLiteral("5")));
+    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("5"));
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+}
+
+TEST_F(BailStdTest, TypingEditsTheLeaseAndSplitDatesAreSavedOrRefused)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Roy"));
+    TErrors errors;
+    TWindow w(false);
+    EXPECT_TRUE(w.host.commandsEnabled);
+    w.Type("ME_J_C_DebutInd", QStringLiteral("5"));
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_FALSE(w.host.commandsEnabled);
+    auto *month = w.Find<dataset::TMonthComboBox>("CB_M_C_DebutInd");
+    w.ChooseMonth("CB_M_C_DebutInd", 7);
+    w.Type("ME_A_C_DebutInd", QStringLiteral("2024"));
+
+    // A month chosen but not yet saved survives page switches (the lists are refilled).
+    w.form->Pages()->setCurrentIndex(2);
+    w.form->Pages()->setCurrentIndex(1);
+    EXPECT_EQ(month->currentText(), QLatin1String("juillet"));
+
+    // 31 February stops the save with the built message, on the date's page and day.
+    w.Type("ME_J_C_Fin", QStringLiteral("31"));
+    w.ChooseMonth("CB_M_C_Fin", 2);
+    w.Type("ME_A_C_Fin", QStringLiteral("2024"));
+    w.form->Pages()->setCurrentIndex(0);
+    w.host.Click(TNavigateBtn::Post);
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0], QStringLiteral("\"31 / février / 2024\" n'est pas une date valide"));
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_EQ(w.form->Pages()->currentIndex(), 1);
+    EXPECT_TRUE(w.Find("ME_J_C_Fin")->hasFocus());
+    EXPECT_EQ(Str(w.Lease(), "C_DEBUT"), QLatin1String("2024/07/01"));
+
+    // Emptied parts clear the date.
+    w.Erase("ME_J_C_Fin");
+    w.ChooseMonth("CB_M_C_Fin", 0);
+    w.Erase("ME_A_C_Fin");
+    w.host.Click(TNavigateBtn::Post);
+    EXPECT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+    EXPECT_TRUE(w.Lease().FieldByName(QStringLiteral("C_FIN"))->IsNull());
+    EXPECT_EQ(Str(w.Lease(), "C_DEBUTIND"), QLatin1String("2024/07/05"));
+    EXPECT_TRUE(w.host.commandsEnabled);
+
+    // Abandoning reloads the parts from the fields.
+    w.Type("ME_A_C_DebutInd", QStringLiteral("1999"));
+    w.host.Click(TNavigateBtn::Cancel);
+    EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_DebutInd")->text().trimmed(), QLatin1String("2024"));
+}
+
+TEST_F(BailStdTest, ClosingWithAnInvalidDateKeepsTheWindowAndWhatWasTyped)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Roy"));
+    TErrors errors;
+    TBoxAnswers boxes({QMessageBox::Yes});
+    TWindow w(false);
+    w.Type("E_A_Nom2", QStringLiteral("Bouchard"));
+    w.Type("ME_J_C_Debut", QStringLiteral("30"));
+    w.ChooseMonth("CB_M_C_Debut", 2);
+    w.Leave();
+    EXPECT_FALSE(w.form->close());
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Désirez-vous conserver les modifications ?"));
+    ASSERT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(errors.texts[0], QStringLiteral("\"30 / février / 2024\" n'est pas une date valide"));
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_EQ(w.Find<QLineEdit>("E_A_Nom2")->text().section(QLatin1Char('.'), 0, 0), QLatin1String("Bouchard"));
+    EXPECT_EQ(w.Find<QLineEdit>("ME_J_C_Debut")->text().trimmed(), QLatin1String("30"));
+    EXPECT_EQ(w.host.resets, 0);
+
+    // Corrected, Yes saves and closes; the toolbar is handed back.
+    w.Type("ME_J_C_Debut", QStringLiteral("28"));
+    EXPECT_TRUE(w.form->close());
+    EXPECT_EQ(w.host.resets, 1);
+    TTable t;
+    Open(t, "BailStd.dbf", "NOBAIL");
+    ASSERT_TRUE(t.FindKey(QStringLiteral("1")));
+    EXPECT_EQ(Str(t, "A_NOM2"), QLatin1String("Bouchard"));
+    EXPECT_EQ(Str(t, "C_DEBUT"), QLatin1String("2024/02/28"));
+}
+
+TEST_F(BailStdTest, TickedAnswersWithoutTheirDatesStopTheSave)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TBoxAnswers boxes({QMessageBox::Ok});
+    TWindow w(false);
+    w.ClickYesNo("Rg_E_Remis", 0);
+    ASSERT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_TRUE(w.Lease().FieldByName(QStringLiteral("E_REGLEMEN"))->AsBoolean()); // any answer means by-laws exist
+    w.Leave();
+    w.host.Click(TNavigateBtn::Post);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("La date de remise du règlement est invalide"));
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_EQ(w.form->Pages()->currentIndex(), 2);
+    EXPECT_TRUE(w.Find("E_E_Date")->hasFocus());
+    w.Click("ChB_F_Log2");
+    w.Leave();
+    w.host.Click(TNavigateBtn::Post);
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[1], QStringLiteral("La date à laquelle le logement était prêt\npour l'habitation est invalide."));
+    EXPECT_TRUE(w.Find("ME_J_F_PretHab2")->hasFocus());
+}
+
+TEST_F(BailStdTest, RentTermPairsKeepOneBoxTickedAndClearTheOtherText)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TWindow w(false);
+    w.host.Click(TNavigateBtn::Insert);
+    w.Type("E_D_Autre1", QStringLiteral("par mois"));
+    w.Click("ChB_D_Semaine1");
+    TTable &t = w.Lease();
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_SEMAINE1"))->AsBoolean());
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("D_MOIS1"))->AsBoolean());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_AUTRE1"))->IsNull());
+    EXPECT_TRUE(w.Find<QLineEdit>("E_D_Autre1")->text().remove(QChar(0x2024)).trimmed().isEmpty());
+    w.Click("ChB_D_Semaine1");
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("D_SEMAINE1"))->AsBoolean());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_MOIS1"))->AsBoolean());
+    EXPECT_FALSE(w.Find<QCheckBox>("ChB_D_Semaine1")->isChecked());
+    // The second pair follows the same rule; the payment methods are independent.
+    w.Click("ChB_D_Mois2");
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_SEMAINE2"))->AsBoolean());
+    w.Click("ChB_D_Mode_Arg");
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_MODE_ARG"))->AsBoolean());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("D_MODE_CHQ"))->AsBoolean());
+}
+
+TEST_F(BailStdTest, ByLawsAnswersFollowEachOther)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TWindow w(false);
+    TTable &t = w.Lease();
+    w.Type("E_E_Date", QStringLiteral("20240601"));
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("E_REMIS"))->AsBoolean()); // typing the date answers yes
+    w.Leave();
+    EXPECT_EQ(Str(t, "E_DATE"), QLatin1String("2024/06/01"));
+    w.ClickYesNo("Rg_E_Reglemen", 1);
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("E_REMIS"))->IsNull());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("E_DATE"))->IsNull());
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("Rg_E_Remis")->ItemIndex(), -1);
+    w.ClickYesNo("Rg_E_Reglemen", 0);
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("E_REMIS"))->IsNull());
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("E_REMIS"))->AsBoolean());
+    // Entering the date field after "Oui" proposes today.
+    w.ClickYesNo("Rg_E_Remis", 0);
+    w.Reveal(w.Find("E_E_Date"))->setFocus();
+    EXPECT_EQ(Str(t, "E_DATE"), db::DateText(QDate::currentDate()));
+    EXPECT_EQ(w.host.status, QStringLiteral("Format de date: aaaa/mm/jj"));
+    w.ClickYesNo("Rg_E_Remis", 1);
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("E_DATE"))->IsNull());
+}
+
+TEST_F(BailStdTest, ImpossibleFullDateIsRefusedWithItsMessage)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Roy"));
+    TErrors errors;
+    TWindow w(false);
+    w.Type("E_G_Date", QStringLiteral("20240231"));
+    w.Find("E_G_Chang1")->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(errors.texts.size(), 1u) << errors.texts.back().toStdString();
+    EXPECT_EQ(errors.texts[0], QStringLiteral("\"2024/02/31\" n'est pas une date valide"));
+    EXPECT_TRUE(w.Find("E_G_Date")->hasFocus());
+    EXPECT_EQ(w.host.status, QStringLiteral("Format de date: aaaa/mm/jj"));
+    w.Type("E_G_Date", QStringLiteral("20240229"));
+    w.Find("E_G_Chang1")->setFocus();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(errors.texts.size(), 1u);
+    EXPECT_EQ(Str(w.Lease(), "G_DATE"), QLatin1String("2024/02/29"));
+    EXPECT_EQ(w.host.status, QLatin1String("Roy")); // the names are back after the date hint
+}
+
+TEST_F(BailStdTest, NoticeToANewLesseeFillsAndEmptiesItself)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TWindow w(false);
+    TTable &t = w.Lease();
+    w.Type("E_G_Loyer", QStringLiteral("650"));
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("G_MOIS"))->AsBoolean());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("G_MEME"))->AsBoolean());
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("RG_G_Meme")->ItemIndex(), 0);
+    w.Type("E_G_Chang1", QStringLiteral("stationnement"));
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("G_MEME"))->AsBoolean());
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("RG_G_Meme")->ItemIndex(), 1);
+    w.ClickYesNo("RG_G_Meme", 0);
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("G_CHANG1"))->IsNull());
+    EXPECT_TRUE(t.FieldByName(QStringLiteral("G_MEME"))->AsBoolean());
+    w.Erase("E_G_Loyer");
+    for (const char *f : {"G_LOYER", "G_AUTRE", "G_MEME", "G_CHANG1", "G_CHANG2"})
+        EXPECT_TRUE(t.FieldByName(QLatin1String(f))->IsNull()) << f;
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("G_MOIS"))->AsBoolean());
+    EXPECT_FALSE(w.Find<QCheckBox>("ChB_G_Mois")->isChecked());
+
+    // In a new lease too, a change line makes the answer "Non".
+    w.host.Click(TNavigateBtn::Post);
+    w.host.Click(TNavigateBtn::Insert);
+    w.Type("E_G_Chang2", QStringLiteral("chauffage"));
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("G_MEME"))->IsNull());
+    EXPECT_FALSE(t.FieldByName(QStringLiteral("G_MEME"))->AsBoolean());
+}
+
+TEST_F(BailStdTest, RoomCountTakesTheDecimalSeparatorAndNoExponent)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TWindow w(false);
+    const QString sep = QLocale().decimalPoint();
+    w.Type("E_B_NbPiece", QStringLiteral("4,5e,"));
+    EXPECT_EQ(w.Find<QLineEdit>("E_B_NbPiece")->text(), QStringLiteral("4") + sep + QStringLiteral("5"));
+    w.Leave();
+    EXPECT_DOUBLE_EQ(w.Lease().FieldByName(QStringLiteral("B_NBPIECE"))->AsFloat(), 4.5);
+}
+
+// Answers the rent amount dialog when it shows: records the amount shown, types a new one.
+struct TAmountAnswer {
+    explicit TAmountAnswer(const QString &typed)
+    {
+        auto *timer = new QTimer;
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, timer, [this, timer, typed] {
+            auto *dlg = qobject_cast<entry::TInputMntDlg *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            shown = dlg->AmountEdit()->text();
+            dlg->AmountEdit()->selectAll();
+            QTest::keyClicks(dlg->AmountEdit(), typed);
+            QTest::mouseClick(dlg->OkButton(), Qt::LeftButton);
+            timer->deleteLater();
+        });
+        timer->start();
+        m_timer = timer;
+    }
+    ~TAmountAnswer() { delete m_timer.data(); }
+    QString shown;
+    QPointer<QTimer> m_timer;
+};
+
+TEST_F(BailStdTest, RentOfAnElderlyLeaseIsConfirmedIntoItsAnnex)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::ON, QStringLiteral("7"));
+    AddLease(db::TLeaseKind::NN, QStringLiteral("8"));
+    {
+        TWindow w(true);
+        TAmountAnswer answer(QStringLiteral("725.5"));
+        w.Type("E_D_Loyer", QStringLiteral("725,50 $"));
+        w.Leave();
+        QTest::qWait(100);
+        EXPECT_EQ(answer.shown, QStringLiteral("0") + QLocale().decimalPoint() + QStringLiteral("00"));
+        TTable &annex = w.form->AnnexeTable();
+        ASSERT_EQ(annex.State(), TDataSetState::Insert);
+        EXPECT_DOUBLE_EQ(annex.FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 725.5);
+        EXPECT_FALSE(annex.FieldByName(QStringLiteral("LOG_APP"))->IsNull()); // boxes set to No
+        EXPECT_TRUE(annex.FieldByName(QStringLiteral("MED_CONSER"))->IsNull());
+        w.host.Click(TNavigateBtn::Post);
+        EXPECT_EQ(annex.State(), TDataSetState::Browse);
+        EXPECT_TRUE(AnnexExists(QStringLiteral("7")));
+        EXPECT_EQ(Str(w.Lease(), "D_LOYER"), QLatin1String("725,50 $"));
+
+        // A second change opens the dialog with the saved amount and updates the same row.
+        TAmountAnswer again(QStringLiteral("800"));
+        w.Type("E_D_Loyer", QStringLiteral("800 $"));
+        w.Leave();
+        QTest::qWait(100);
+        EXPECT_EQ(again.shown, QStringLiteral("725") + QLocale().decimalPoint() + QStringLiteral("50"));
+        w.host.Click(TNavigateBtn::Post);
+        EXPECT_DOUBLE_EQ(annex.FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 800);
+    }
+    {
+        TWindow w(false);
+        TAmountAnswer answer(QStringLiteral("1"));
+        w.Type("E_D_Loyer", QStringLiteral("900 $"));
+        w.Leave();
+        QTest::qWait(100);
+        EXPECT_TRUE(answer.shown.isEmpty());
+        w.host.Click(TNavigateBtn::Post);
+        EXPECT_FALSE(AnnexExists(QStringLiteral("8")));
+    }
+}
+
+TEST_F(BailStdTest, TwoWindowsOnOneLeaseAreToldTheRowIsTaken)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"));
+    TErrors errors;
+    TWindow first(false);
+    TWindow second(false);
+    QApplication::setActiveWindow(first.form.get());
+    first.Type("E_A_Nom1", QStringLiteral("A"));
+    ASSERT_EQ(first.Lease().State(), TDataSetState::Edit);
+    QApplication::setActiveWindow(second.form.get());
+    second.Type("E_A_Nom1", QStringLiteral("B"));
+    EXPECT_EQ(second.Lease().State(), TDataSetState::Browse);
+    ASSERT_FALSE(errors.codes.empty());
+    EXPECT_EQ(errors.codes[0], 10247);
+}
+
+TEST_F(BailStdTest, EnglishWindowKeepsTheFormWordsAndSetsItsOwnCaptions)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::ON, QStringLiteral("1"), QStringLiteral("Smith"));
+    English();
+    TWindow w(true);
+    EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Lease of a dwelling - Elderly or handicapped persons"));
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("Rg_B_Meuble")->Items(), (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
+    EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("Rg_LangueImp")->Items(),
+              (QStringList{QStringLiteral("French"), QStringLiteral("English")}));
+    EXPECT_EQ(w.Find<QLabel>("L_Partie1")->text(), QStringLiteral("Part1 and part2 must be used together."));
+    EXPECT_EQ(w.Find<QLabel>("Lb_Title_C")->text(), QStringLiteral("TERM OF LEASE (art. 1851 C.C.V.)"));
+    EXPECT_EQ(w.Find<dataset::TMonthComboBox>("CB_M_C_Debut")->currentText(), QLatin1String("July"));
+    // Every caption of the word list shows its English text.
+    const QStringList &words = w.form->WordList();
+    ASSERT_EQ(words.size() % 3, 0);
+    for (int i = 0; i < words.size(); i += 3) {
+        if (words[i] == QLatin1String("L_Partie1"))
+            continue;
+        auto *label = w.form->findChild<QLabel *>(words[i]);
+        ASSERT_NE(label, nullptr) << words[i].toStdString();
+        EXPECT_EQ(label->text(), words[i + 2].isEmpty() ? words[i + 1] : words[i + 2]) << words[i].toStdString();
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BailStdTest, LessorBlockAndStatusFollowTheSavedLessor)
+{
+    TDataFolder folder;
+    {
+        TTable lessors;
+        Open(lessors, "Locateur.dbf", nullptr);
+        lessors.Append();
+        lessors.FieldByName(QStringLiteral("NOM"))->SetAsString(QStringLiteral("Gestion Alpha"));
+        lessors.FieldByName(QStringLiteral("NOLOCATEUR"))->SetAsInteger(3);
+        lessors.Post();
+    }
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("  Roy\t"));
+    {
+        TTable leases;
+        Open(leases, "BailStd.dbf", nullptr);
+        leases.First();
+        leases.Edit();
+        leases.FieldByName(QStringLiteral("NOLOCATEUR"))->SetAsInteger(3);
+        leases.Post();
+    }
+    TWindow w(false);
+    EXPECT_EQ(w.Find<QLineEdit>("E_LocateurNom")->text().section(QLatin1Char('.'), 0, 0).trimmed(),
+              QLatin1String("Gestion Alpha"));
+    EXPECT_FALSE(w.Find("E_LocateurNom")->isEnabled());
+    EXPECT_EQ(w.host.status, QLatin1String("Roy, Gestion Alpha"));
+
+    // The lessor window saves a new name: every lease window shows it.
+    {
+        TTable lessors;
+        Open(lessors, "Locateur.dbf", "NOLOCATEUR");
+        ASSERT_TRUE(lessors.FindKey(3));
+        lessors.Edit();
+        lessors.FieldByName(QStringLiteral("NOM"))->SetAsString(QStringLiteral("Gestion Beta"));
+        lessors.Post();
+    }
+    emit entry::TLessorEvents::Instance().LessorSaved(3);
+    EXPECT_EQ(w.host.status, QLatin1String("Roy, Gestion Beta"));
+    EXPECT_TRUE(w.Find<QLineEdit>("E_LocateurNom")->text().startsWith(QLatin1String("Gestion Beta")));
+}
+
+TEST_F(BailStdTest, AbandonAndClosingWithNoDropTheLeaseAndItsAnnex)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::ON, QStringLiteral("7"), QStringLiteral("Roy"));
+    TWindow w(true);
+    {
+        TAmountAnswer answer(QStringLiteral("600"));
+        w.Type("E_D_Loyer", QStringLiteral("600 $"));
+        w.Leave();
+        QTest::qWait(100);
+    }
+    ASSERT_EQ(w.form->AnnexeTable().State(), TDataSetState::Insert);
+    w.host.Click(TNavigateBtn::Cancel);
+    EXPECT_EQ(w.form->AnnexeTable().State(), TDataSetState::Browse);
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+    EXPECT_FALSE(AnnexExists(QStringLiteral("7")));
+    EXPECT_TRUE(Str(w.Lease(), "D_LOYER").isEmpty());
+    EXPECT_TRUE(w.host.commandsEnabled);
+
+    // A new lease abandoned leaves nothing and clears the new-lease state.
+    w.host.Click(TNavigateBtn::Insert);
+    EXPECT_TRUE(w.form->NewLease());
+    w.host.Click(TNavigateBtn::Cancel);
+    EXPECT_FALSE(w.form->NewLease());
+    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("7"));
+
+    // Cancel keeps the window and the typing; No closes without saving.
+    TBoxAnswers boxes({QMessageBox::Cancel, QMessageBox::No});
+    w.Type("E_A_Nom2", QStringLiteral("Tardif"));
+    EXPECT_FALSE(w.form->close());
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_TRUE(w.form->close());
+    EXPECT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(w.host.resets, 1);
+    TTable t;
+    Open(t, "BailStd.dbf", "NOBAIL");
+    ASSERT_TRUE(t.FindKey(QStringLiteral("7")));
+    EXPECT_TRUE(Str(t, "A_NOM2").isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(BailStdTest, PickingALessorEditsTheLeaseAndShowsTheLessor)
+{
+    TDataFolder folder;
+    {
+        TTable lessors;
+        Open(lessors, "Locateur.dbf", nullptr);
+        lessors.Append();
+        lessors.FieldByName(QStringLiteral("NOM"))->SetAsString(QStringLiteral("Gestion Alpha"));
+        lessors.FieldByName(QStringLiteral("NOLOCATEUR"))->SetAsInteger(3);
+        lessors.Post();
+    }
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Roy"));
+    TWindow w(false);
+    EXPECT_TRUE(w.Find<QLineEdit>("E_LocateurNom")->text().remove(QChar(0x2024)).trimmed().isEmpty());
+    QTimer::singleShot(50, [] {
+        if (auto *dlg = qobject_cast<entry::TPickLocDlg *>(QApplication::activeModalWidget()))
+            QTest::mouseClick(dlg->SelectButton(), Qt::LeftButton);
+    });
+    w.Click("SpB_SelLocateur");
+    EXPECT_EQ(w.Lease().State(), TDataSetState::Edit);
+    EXPECT_EQ(w.Lease().FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger(), 3);
+    EXPECT_TRUE(w.Find<QLineEdit>("E_LocateurNom")->text().startsWith(QLatin1String("Gestion Alpha")));
+    EXPECT_FALSE(w.host.commandsEnabled);
+    EXPECT_EQ(w.host.status, QLatin1String("Roy, Gestion Alpha"));
+}
+
+} // namespace
