@@ -10,6 +10,41 @@ jobs=$(nproc)
 fuzz_seconds=${BAIL_FUZZ_SECONDS:-30}
 status=0
 
+# A private CUPS scheduler with a cups-pdf queue, so that printing is tested for real. Needs
+# root (the cups-pdf backend runs as root); where it cannot start the printing test skips.
+start_cups_queue() {
+  if [ "$(id -u)" -ne 0 ] || ! command -v cupsd >/dev/null || [ ! -x /usr/lib/cups/backend/cups-pdf ]; then
+    echo "== CUPS: not started (needs root, cupsd and cups-pdf); the printing test will skip"; return 0
+  fi
+  cups_dir=$(mktemp -d /tmp/bail-cups.XXXXXX)
+  mkdir -p "$cups_dir"/spool "$cups_dir"/cache "$cups_dir"/run "$cups_dir"/log "$cups_dir"/ppd
+  printf '%s\n' "Listen $cups_dir/cups.sock" "LogLevel warn" "WebInterface No" \
+    "<Location />" "  Order allow,deny" "  Allow all" "</Location>" \
+    "<Policy default>" "  <Limit All>" "    Order deny,allow" "  </Limit>" "</Policy>" >"$cups_dir"/cupsd.conf
+  printf '%s\n' "ServerRoot $cups_dir" "RequestRoot $cups_dir/spool" "CacheDir $cups_dir/cache" \
+    "StateDir $cups_dir/run" "TempDir $cups_dir/spool" "ErrorLog $cups_dir/log/error_log" \
+    "AccessLog $cups_dir/log/access_log" "PageLog $cups_dir/log/page_log" "ServerBin /usr/lib/cups" \
+    "DataDir /usr/share/cups" "SystemGroup root" >"$cups_dir"/cups-files.conf
+  if ! cupsd -c "$cups_dir"/cupsd.conf -s "$cups_dir"/cups-files.conf; then
+    echo "== CUPS: cupsd did not start; the printing test will skip"; return 0
+  fi
+  export CUPS_SERVER="$cups_dir/cups.sock"
+  for _ in $(seq 20); do [ -S "$CUPS_SERVER" ] && break; sleep 0.5; done
+  if lpadmin -p bailpdf -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && lpadmin -d bailpdf; then
+    # cups-pdf writes into the job owner's ~/PDF.
+    export BAIL_CUPS_QUEUE=bailpdf BAIL_CUPS_OUT="$HOME/PDF"
+    echo "== CUPS: queue bailpdf on $CUPS_SERVER"
+  else
+    echo "== CUPS: the cups-pdf queue could not be made; the printing test will skip"
+  fi
+}
+stop_cups_queue() {
+  if [ -n "${cups_dir:-}" ] && [ -f "$cups_dir/run/cupsd.pid" ]; then kill "$(cat "$cups_dir/run/cupsd.pid")" 2>/dev/null || true; fi
+  if [ -n "${cups_dir:-}" ]; then rm -rf "$cups_dir"; fi
+}
+trap stop_cups_queue EXIT
+start_cups_queue
+
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
@@ -26,12 +61,17 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 echo "== fuzzers (${fuzz_seconds}s each)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBAIL_FUZZ=ON -DBAIL_TESTS=ON >/dev/null
-cmake --build build-fuzz -j "$jobs" --target dbf_fuzz mdx_fuzz
-for target in dbf mdx; do
+fuzz_targets="dbf mdx"
+if ninja -C build-fuzz -t targets all 2>/dev/null | grep -q '^emf_fuzz:'; then fuzz_targets="$fuzz_targets emf"; fi
+cmake --build build-fuzz -j "$jobs" --target $(for t in $fuzz_targets; do printf '%s_fuzz ' "$t"; done)
+for target in $fuzz_targets; do
   corpus=$(mktemp -d)
   # Real files made by other programs make a good starting corpus when they are at hand.
   if [ -d ../shared/fixtures/dbase ]; then
     find ../shared/fixtures/dbase -iname "*.${target}" -exec cp {} "$corpus"/ \;
+  fi
+  if [ "$target" = emf ] && [ -d ../shared/fixtures/emf ]; then
+    find ../shared/fixtures/emf -iname "*.emf" -exec cp {} "$corpus"/ \;
   fi
   if ! ./build-fuzz/tests/fuzz/${target}_fuzz -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
       -max_len=65536 "$corpus" >"build-fuzz/${target}_fuzz.log" 2>&1; then

@@ -1,16 +1,21 @@
 // bailtool: the command-line companion of the lease-form program.
 
 #include "tool/Commands.h"
+#include "tool/PdfCommand.h"
+#include "tool/EmfCommands.h"
+#include "tool/RenderCommand.h"
 
 #include "dbase/EngineError.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <new>
 
 namespace {
@@ -27,7 +32,14 @@ const char kUsage[] =
     "  add-lease DIR [--count N] [--kind NN|ON|NO|OO]\n"
     "                                adds leases through automatic numbering, printing their numbers\n"
     "  reindex DIR                   rebuilds the index tags (needs the tables for itself)\n"
-    "  upgrade DIR                   widens the fields of tables from older releases\n";
+    "  upgrade DIR                   widens the fields of tables from older releases\n"
+    "  emf FILE.emf                  diagnostic listing of the records of an enhanced metafile\n"
+    "  emf-png FILE.emf OUT.png [--dpi N]\n"
+    "                                the metafile drawn into a picture (96 dpi unless told)\n"
+    "  pdf OUT.pdf IN1.emf [IN2.emf ...]\n"
+    "                                one PDF page per enhanced metafile\n"
+    "  render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N])\n"
+    "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told)\n";
 
 void PrintError(const QString &text)
 {
@@ -52,6 +64,10 @@ int Run(const QStringList &all)
     if (command == QLatin1String("add-lease")) return tool::AddLease(args);
     if (command == QLatin1String("reindex")) return tool::Reindex(args);
     if (command == QLatin1String("upgrade")) return tool::Upgrade(args);
+    if (command == QLatin1String("pdf")) return tool::Pdf(args);
+    if (command == QLatin1String("emf")) return tool::Emf(args);
+    if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
+    if (command == QLatin1String("render")) return tool::Render(args);
     throw tool::TUsageError{QStringLiteral("unknown command '%1'").arg(command)};
 }
 
@@ -62,7 +78,12 @@ int main(int argc, char **argv)
     // A closed pipe is reported as a write error instead of killing the process.
     std::signal(SIGPIPE, SIG_IGN);
     try {
-        QCoreApplication app(argc, argv);
+        // Drawing commands need Qt's GUI part; without a display it runs offscreen.
+        const bool gui = argc > 1 && (tool::CommandNeedsGui(QString::fromLocal8Bit(argv[1]))
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("render"));
+        if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        std::unique_ptr<QCoreApplication> appPtr(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
         QStringList args = QCoreApplication::arguments();
         args.removeFirst();
         return Run(args);

@@ -1,0 +1,147 @@
+// Speed and size of PDF output: recorded printouts saved with our writer and with Qt's
+// QPdfWriter through the page player, and the writer's canvas on dense pages.
+
+#include "pdf/PdfBox.h"
+#include "printout/Player.h"
+#include "printout/Printout.h"
+#include "printout/PdfExport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <memory>
+
+using namespace printout;
+
+namespace {
+
+// QPdfWriter needs the GUI part of Qt; without a display it runs offscreen.
+void NeedGui()
+{
+    if (QCoreApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bail_bench";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+QTemporaryDir &Scratch()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+// A page shaped like a lease page: framed sections, captions and filled-in fields.
+void DrawLeasePage(TPageCanvas &c, int page)
+{
+    c.SetPenWidth(3);
+    c.SetBrushStyle(TBrushStyle::Clear);
+    for (int s = 0; s < 12; ++s)
+        c.Rectangle(100, -200 - s * 210, 2060, -400 - s * 210);
+    c.SetPenWidth(1);
+    for (int l = 0; l < 60; ++l) {
+        c.MoveTo(120, -250 - l * 42);
+        c.LineTo(2040, -250 - l * 42);
+    }
+    for (int t = 0; t < 150; ++t) {
+        c.SetTextAlign(t % 3 == 0 ? 24 : t % 3 == 1 ? 26 : 30);
+        c.SetFontHeight(t % 5 == 0 ? -42 : -28);
+        c.SetFontStyle(t % 7 == 0 ? 1 : 0);
+        c.TextOut(150 + (t % 4) * 480, -240 - (t / 4) * 66,
+                  QStringLiteral("Champ %1 du bail, page %2 : Élise Tremblay").arg(t).arg(page));
+    }
+}
+
+TPrintout &LeasePrintout(int pages)
+{
+    static std::map<int, std::unique_ptr<TPrintout>> made;
+    auto &slot = made[pages];
+    if (!slot) {
+        slot = std::make_unique<TPrintout>(nullptr, TPrinter::Virtual(), QStringLiteral("Bail"));
+        for (int p = 0; p < pages; ++p) {
+            slot->NewPage(1);
+            DrawLeasePage(*slot->Canvas(), p + 1);
+            slot->EndPage();
+        }
+    }
+    return *slot;
+}
+
+void BM_ExportOurWriter(benchmark::State &state)
+{
+    TPrintout &printout = LeasePrintout(int(state.range(0)));
+    const QString path = Scratch().filePath(QStringLiteral("ours.pdf"));
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(Scratch().path()); // the record listing goes to the current directory
+    for (auto _ : state)
+        ExportTo(printout, path, QStringLiteral("ACROBAT"), 1, printout.PageCount());
+    QDir::setCurrent(old);
+    state.counters["bytes"] = double(QFileInfo(path).size());
+    state.counters["pages/s"] = benchmark::Counter(double(state.iterations() * state.range(0)), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportOurWriter)->Arg(4)->Arg(400)->Unit(benchmark::kMillisecond);
+
+void BM_ExportQPdfWriter(benchmark::State &state)
+{
+    NeedGui();
+    TPrintout &printout = LeasePrintout(int(state.range(0)));
+    const QString path = Scratch().filePath(QStringLiteral("qt.pdf"));
+    for (auto _ : state) {
+        QPdfWriter writer(path);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setPageMargins(QMarginsF());
+        writer.setResolution(600);
+        QPainter painter(&writer);
+        const QRectF sheet(0, 0, writer.width(), writer.height());
+        for (int p = 1; p <= printout.PageCount(); ++p) {
+            if (p > 1)
+                writer.newPage();
+            PlayMetafile(painter, *printout.PageMetafile(p), sheet);
+        }
+        painter.end();
+    }
+    state.counters["bytes"] = double(QFileInfo(path).size());
+    state.counters["pages/s"] = benchmark::Counter(double(state.iterations() * state.range(0)), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ExportQPdfWriter)->Arg(4)->Arg(400)->Unit(benchmark::kMillisecond);
+
+// Pages of 500 texts and 200 lines straight onto the writer's canvas.
+void BM_CanvasDensePages(benchmark::State &state)
+{
+    const QString path = Scratch().filePath(QStringLiteral("dense.pdf"));
+    const int pages = int(state.range(0));
+    for (auto _ : state) {
+        pdf::TPdfBox box;
+        box.SetFileName(path);
+        box.SetPaperSizeName(QStringLiteral("Letter"));
+        box.BeginDoc();
+        pdf::TPdfCanvas &c = box.Canvas();
+        for (int p = 0; p < pages; ++p) {
+            if (p)
+                box.NewPage();
+            for (int l = 0; l < 200; ++l) {
+                c.MoveTo(100, 100 + l * 13);
+                c.LineTo(2000, 100 + l * 13);
+            }
+            for (int t = 0; t < 500; ++t) {
+                c.Font().Bold = t % 9 == 0;
+                c.TextOut(100 + (t % 5) * 400, 100 + (t / 5) * 26, QStringLiteral("Texte %1 de la page").arg(t));
+            }
+        }
+        box.EndDoc();
+    }
+    state.counters["bytes/page"] = double(QFileInfo(path).size()) / pages;
+    state.counters["pages/s"] = benchmark::Counter(double(state.iterations() * pages), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CanvasDensePages)->Arg(10)->Unit(benchmark::kMillisecond);
+
+} // namespace

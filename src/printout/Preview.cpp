@@ -1,0 +1,1101 @@
+#include "printout/Preview.h"
+
+#include "dataset/Common.h"
+#include "ui/MLang.h"
+#include "ui/MessageBoxes.h"
+#include "ui/WaitCursor.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace printout {
+
+namespace {
+
+// Texts of the window: control name, caption and hint in French and English. The zoom box's
+// items come first as its list rows.
+struct TControlText {
+    const char *name;
+    const char *frCaption, *enCaption;
+    const char *frHint, *enHint;
+};
+
+const TControlText kControlTexts[] = {
+    {"BtnZoomIn", "+", "+", "Agrandir (Ctrl++)", "Zoom in (Ctrl++)"},
+    {"BtnZoomOut", "\u2212", "\u2212", "Réduire (Ctrl+-)", "Zoom out (Ctrl+-)"},
+    {"BtnFullPage", "Page", "Page", "Page entière (Ctrl+T)", "Full page (Ctrl+T)"},
+    {"BtnPageWidth", "\u2194", "\u2194", "Largeur de page (Ctrl+L)", "Page width (Ctrl+L)"},
+    {"BtnPreviousPrintout", "\u25C2", "\u25C2", "Document précédent (Ctrl+Shift+Gauche)", "Previous document (Ctrl+Shift+Left)"},
+    {"BtnNextPrintout", "\u25B8", "\u25B8", "Document suivant (Ctrl+Shift+Droite)", "Next document (Ctrl+Shift+Right)"},
+    {"BtnSelectPrintout", "\u2261", "\u2261", "Sélectionner un document", "Select a document"},
+    {"BtnClosePrintout", "X", "X", "Fermer le document en cours (Ctrl+Shift+X)", "Close active document (Ctrl+Shift+X)"},
+    {"BtnFirstPage", "", "", "Première page (Début)", "First page (Home)"},
+    {"BtnRewind", "", "", "Pages précédentes (Ctrl+Pg préc)", "Previous pages (Ctrl+PgUp)"},
+    {"BtnPreviousPage", "", "", "Page précédente (Pg préc)", "Previous page (PgUp)"},
+    {"BtnNextPage", "", "", "Page suivante (Pg suiv)", "Next page (PgDn)"},
+    {"BtnFastForward", "", "", "Pages suivantes (Ctrl+Pg suiv)", "Next pages (Ctrl+PgDn)"},
+    {"BtnLastPage", "", "", "Dernière page (Fin)", "Last page (End)"},
+    {"BtnPrint", "Imprimer", "Print", "Imprimer (Ctrl+Shift+P)", "Print (Ctrl+Shift+P)"},
+    {"BtnOpen", "", "", "Ouvrir un document (Ctrl+Shift+O)", "Open a document (Ctrl+Shift+O)"},
+    {"BtnSaveToDisk", "", "", "Sauvegarder (Ctrl+Shift+S)", "Save (Ctrl+Shift+S)"},
+    {"BtnFind", "Rechercher", "Find", "Rechercher (Ctrl+Shift+F)", "Find text (Ctrl+Shift+F)"},
+    {"SearchLabel", "Rechercher", "Text to find", nullptr, nullptr},
+    {"SearchButton", "Lancer la recherche", "Find", nullptr, nullptr},
+    {"ChBMatchCase", "Respecter la casse", "Match case", nullptr, nullptr},
+    {"ChBWholeWords", "Mots entiers seulement", "Whole word only", nullptr, nullptr},
+};
+
+const char *const kZoomItems[] = {"10", "25", "50", "75", "90", "100", "125", "150", "200",
+                                  "250", "300", "400", "500", "600", "800", "1000"};
+
+constexpr QRgb kWindowColour = qRgb(0xD3, 0xDA, 0xED); // $EDDAD3 as the platform stores it
+
+std::function<int(QPrintDialog &)> &PrintDialogHook()
+{
+    static std::function<int(QPrintDialog &)> hook;
+    return hook;
+}
+
+} // namespace
+
+// The page image: the current page played into the panel's size.
+class TPageImage : public QWidget {
+public:
+    explicit TPageImage(QWidget *parent) : QWidget(parent) { setMouseTracking(true); }
+    const TMetafile *metafile = nullptr;
+    QColor colour = Qt::white;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), colour);
+        if (metafile)
+            PlayMetafile(painter, *metafile, QRectF(rect()));
+    }
+};
+
+TFPrintPreview::TFPrintPreview(QWidget *owner, std::unique_ptr<TPrintout> printout) : QWidget(owner)
+{
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(kWindowColour));
+    setPalette(pal);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateToolBar();
+    CreatePageArea();
+    layout->addWidget(m_toolBar);
+    auto *area = new QHBoxLayout;
+    area->setContentsMargins(0, 0, 0, 0);
+    area->setSpacing(0);
+    area->addWidget(m_scrollBox, 1);
+    CreateSearchPanel();
+    area->addWidget(m_searchPanel);
+    layout->addLayout(area, 1);
+    CreateWordList();
+    // Every control's keys pass the window first.
+    installEventFilter(this);
+    for (QWidget *w : findChildren<QWidget *>())
+        w->installEventFilter(this);
+    resize(900, 700);
+    if (printout) {
+        TPrintout *p = printout.get();
+        AddDocument(std::move(printout));
+        p->SetPreviewed(true);
+    }
+    SetZoomText(QStringLiteral("100"));
+    ApplyZoom();
+}
+
+TFPrintPreview::~TFPrintPreview()
+{
+    for (auto &doc : m_documents) {
+        doc->OnProgress = nullptr;
+        doc->OnBeforePageChange = nullptr;
+        doc->OnAfterPageChange = nullptr;
+        doc->SetPreview(nullptr);
+    }
+}
+
+TFPrintPreview *TFPrintPreview::ShowInMdi(QMdiArea *area, std::unique_ptr<TPrintout> printout)
+{
+    auto *preview = new TFPrintPreview(nullptr, std::move(printout));
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow *sub = area->addSubWindow(preview);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->showMaximized();
+    return preview;
+}
+
+QToolButton *TFPrintPreview::AddButton(const char *name, const QString &text, int icon)
+{
+    auto *b = new QToolButton(m_toolBar);
+    b->setObjectName(QLatin1String(name));
+    b->setText(text);
+    b->setAutoRaise(true);
+    b->setFixedHeight(30);
+    if (icon >= 0) {
+        b->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
+    m_toolBar->layout()->addWidget(b);
+    return b;
+}
+
+void TFPrintPreview::CreateToolBar()
+{
+    m_toolBar = new QWidget(this);
+    m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    m_toolBar->setFixedHeight(36);
+    auto *row = new QHBoxLayout(m_toolBar);
+    row->setContentsMargins(4, 2, 4, 2);
+    row->setSpacing(2);
+    connect(AddButton("BtnZoomIn", QStringLiteral("+"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnZoomInClick);
+    connect(AddButton("BtnZoomOut", QStringLiteral("\u2212"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnZoomOutClick);
+    connect(AddButton("BtnFullPage", QStringLiteral("Page"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFullPageClick);
+    connect(AddButton("BtnPageWidth", QStringLiteral("\u2194"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPageWidthClick);
+    m_zoomBox = new QComboBox(m_toolBar);
+    m_zoomBox->setObjectName(QStringLiteral("ComboBox"));
+    m_zoomBox->setEditable(true);
+    m_zoomBox->setInsertPolicy(QComboBox::NoInsert);
+    m_zoomBox->setFixedWidth(70);
+    for (const char *z : kZoomItems)
+        m_zoomBox->addItem(QLatin1String(z));
+    connect(m_zoomBox, &QComboBox::textActivated, this, [this] { ApplyZoom(); });
+    m_zoomBox->lineEdit()->installEventFilter(this);
+    row->addWidget(m_zoomBox);
+    connect(AddButton("BtnPreviousPrintout", QStringLiteral("\u25C2"), -1), &QToolButton::clicked, this,
+            &TFPrintPreview::BtnPreviousPrintoutClick);
+    connect(AddButton("BtnNextPrintout", QStringLiteral("\u25B8"), -1), &QToolButton::clicked, this,
+            &TFPrintPreview::BtnNextPrintoutClick);
+    QToolButton *list = AddButton("BtnSelectPrintout", QStringLiteral("\u2261"), -1);
+    m_documentMenu = new QMenu(this);
+    // The list opens on the right button only; a plain click does nothing.
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this,
+            [this, list](const QPoint &pos) { m_documentMenu->popup(list->mapToGlobal(pos)); });
+    connect(AddButton("BtnClosePrintout", QStringLiteral("X"), -1), &QToolButton::clicked, this,
+            &TFPrintPreview::BtnClosePrintoutClick);
+    connect(AddButton("BtnFirstPage", {}, QStyle::SP_MediaSkipBackward), &QToolButton::clicked, this, &TFPrintPreview::BtnFirstPageClick);
+    connect(AddButton("BtnRewind", {}, QStyle::SP_MediaSeekBackward), &QToolButton::clicked, this, &TFPrintPreview::BtnRewindClick);
+    connect(AddButton("BtnPreviousPage", {}, QStyle::SP_ArrowLeft), &QToolButton::clicked, this, &TFPrintPreview::BtnPreviousPageClick);
+    connect(AddButton("BtnNextPage", {}, QStyle::SP_ArrowRight), &QToolButton::clicked, this, &TFPrintPreview::BtnNextPageClick);
+    connect(AddButton("BtnFastForward", {}, QStyle::SP_MediaSeekForward), &QToolButton::clicked, this, &TFPrintPreview::BtnFastForwardClick);
+    connect(AddButton("BtnLastPage", {}, QStyle::SP_MediaSkipForward), &QToolButton::clicked, this, &TFPrintPreview::BtnLastPageClick);
+    m_pageIndicator = new QLabel(m_toolBar);
+    m_pageIndicator->setObjectName(QStringLiteral("PageIndicator"));
+    m_pageIndicator->setMinimumWidth(110);
+    m_pageIndicator->setAlignment(Qt::AlignCenter);
+    row->addWidget(m_pageIndicator);
+    connect(AddButton("BtnPrint", QStringLiteral("Imprimer"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPrintClick);
+    connect(AddButton("BtnOpen", {}, QStyle::SP_DialogOpenButton), &QToolButton::clicked, this, &TFPrintPreview::BtnOpenClick);
+    connect(AddButton("BtnSaveToDisk", {}, QStyle::SP_DialogSaveButton), &QToolButton::clicked, this, &TFPrintPreview::BtnSaveToDiskClick);
+    connect(AddButton("BtnFind", QStringLiteral("Rechercher"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFindClick);
+    m_progress = new QProgressBar(m_toolBar);
+    m_progress->setObjectName(QStringLiteral("ProgressBar"));
+    m_progress->setFixedWidth(120);
+    m_progress->hide();
+    row->addWidget(m_progress);
+    row->addStretch(1);
+}
+
+void TFPrintPreview::CreatePageArea()
+{
+    m_scrollBox = new QScrollArea(this);
+    m_scrollBox->setObjectName(QStringLiteral("ScrollBox"));
+    m_scrollBox->setWidgetResizable(false);
+    m_scrollBox->setFrameShape(QFrame::NoFrame);
+    m_scrollBox->setBackgroundRole(QPalette::Window);
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("ScrollContent"));
+    m_sheet = new QFrame(m_content);
+    m_sheet->setObjectName(QStringLiteral("SheetPanel"));
+    m_sheet->setFrameShape(QFrame::Box);
+    m_sheet->setLineWidth(1);
+    auto *sheetLayout = new QVBoxLayout(m_sheet);
+    sheetLayout->setContentsMargins(1, 1, 1, 1);
+    m_image = new TPageImage(m_sheet);
+    m_image->setObjectName(QStringLiteral("PageImage"));
+    sheetLayout->addWidget(m_image);
+    m_underline = new QWidget(m_content);
+    m_underline->setObjectName(QStringLiteral("SearchUnderline"));
+    m_underline->setAutoFillBackground(true);
+    QPalette red = m_underline->palette();
+    red.setColor(QPalette::Window, Qt::red);
+    m_underline->setPalette(red);
+    m_underline->setFixedHeight(4);
+    m_underline->hide();
+    m_corner = new QWidget(m_content);
+    m_corner->setObjectName(QStringLiteral("CornerPanel"));
+    m_corner->setFixedSize(10, 10);
+    m_scrollBox->setWidget(m_content);
+    m_scrollBox->viewport()->installEventFilter(this);
+}
+
+void TFPrintPreview::CreateSearchPanel()
+{
+    m_searchPanel = new QWidget(this);
+    m_searchPanel->setObjectName(QStringLiteral("SearchPanel"));
+    m_searchPanel->setFixedWidth(215);
+    m_searchPanel->setAutoFillBackground(true);
+    auto *v = new QVBoxLayout(m_searchPanel);
+    auto *top = new QHBoxLayout;
+    m_searchLabel = new QLabel(QStringLiteral("Rechercher"), m_searchPanel);
+    m_searchLabel->setObjectName(QStringLiteral("SearchLabel"));
+    top->addWidget(m_searchLabel, 1);
+    auto *close = new QToolButton(m_searchPanel);
+    close->setObjectName(QStringLiteral("SearchClose"));
+    close->setText(QStringLiteral("X"));
+    close->setAutoRaise(true);
+    connect(close, &QToolButton::clicked, this, [this] {
+        m_underline->hide();
+        m_searchPanel->hide();
+    });
+    top->addWidget(close);
+    v->addLayout(top);
+    m_searchEdit = new QLineEdit(m_searchPanel);
+    m_searchEdit->setObjectName(QStringLiteral("SearchEdit"));
+    connect(m_searchEdit, &QLineEdit::returnPressed, this, &TFPrintPreview::BtnSearchClick);
+    v->addWidget(m_searchEdit);
+    m_searchButton = new QPushButton(QStringLiteral("Lancer la recherche"), m_searchPanel);
+    m_searchButton->setObjectName(QStringLiteral("SearchButton"));
+    connect(m_searchButton, &QPushButton::clicked, this, &TFPrintPreview::BtnSearchClick);
+    v->addWidget(m_searchButton);
+    m_matchCase = new QCheckBox(QStringLiteral("Respecter la casse"), m_searchPanel);
+    m_matchCase->setObjectName(QStringLiteral("ChBMatchCase"));
+    v->addWidget(m_matchCase);
+    m_wholeWords = new QCheckBox(QStringLiteral("Mots entiers seulement"), m_searchPanel);
+    m_wholeWords->setObjectName(QStringLiteral("ChBWholeWords"));
+    v->addWidget(m_wholeWords);
+    m_hitList = new QListWidget(m_searchPanel);
+    m_hitList->setObjectName(QStringLiteral("HitList"));
+    m_hitList->setMouseTracking(true);
+    connect(m_hitList, &QListWidget::currentRowChanged, this, &TFPrintPreview::HitListCurrentRowChanged);
+    connect(m_hitList, &QListWidget::itemEntered, this, [this](QListWidgetItem *item) {
+        const int row = m_hitList->row(item);
+        if (row >= 0 && row < int(m_hits.size()))
+            item->setToolTip(QStringLiteral("Page %1").arg(m_hits[size_t(row)].page));
+    });
+    v->addWidget(m_hitList, 1);
+    m_searchPanel->hide();
+}
+
+void TFPrintPreview::CreateWordList()
+{
+    QStringList words;
+    auto row = [&words](const QString &name, const QString &fr, const QString &en) { words << name << fr << en; };
+    row(QStringLiteral("ComboBox"), QLatin1String(kZoomItems[0]), QLatin1String(kZoomItems[0]));
+    for (size_t i = 1; i < std::size(kZoomItems); ++i)
+        row(QStringLiteral("\""), QLatin1String(kZoomItems[i]), QLatin1String(kZoomItems[i]));
+    row(QStringLiteral("\".Hint"), QStringLiteral("Pourcentage d'agrandissement"), QStringLiteral("Zoom"));
+    for (const TControlText &t : kControlTexts) {
+        row(QLatin1String(t.name), QString::fromUtf8(t.frCaption), QString::fromUtf8(t.enCaption));
+        if (t.frHint)
+            row(QStringLiteral("\".Hint"), QString::fromUtf8(t.frHint), QString::fromUtf8(t.enHint));
+    }
+    m_multiLang = new ui::TMultiLang(this);
+    m_multiLang->setObjectName(QStringLiteral("MultiLang"));
+    m_multiLang->SetLanguages(2);
+    m_multiLang->SetWords(words);
+    m_multiLang->AfterLanguageChanged = [this](ui::TBaseMultiLang &, int) {
+        if (m_current)
+            AfterPageChange(*m_current, m_current->CurrentPage());
+    };
+    const QString zoom = m_zoomBox->currentText();
+    m_multiLang->Loaded();
+    m_zoomBox->setEditText(zoom);
+}
+
+bool TFPrintPreview::French() const { return !m_multiLang || m_multiLang->ActiveLanguage() == 0; }
+
+QToolButton *TFPrintPreview::Button(const char *name) const { return findChild<QToolButton *>(QLatin1String(name)); }
+
+void TFPrintPreview::InstallHandlers(TPrintout &p)
+{
+    p.OnProgress = [this](TPrintout &pr, int step, const QString &text, int total) { Progress(pr, step, text, total); };
+    p.OnBeforePageChange = [](TPrintout &, int) {}; // recipients of multiple e-mailing come later
+    p.OnAfterPageChange = [this](TPrintout &pr, int page) { AfterPageChange(pr, page); };
+}
+
+void TFPrintPreview::AddDocument(std::unique_ptr<TPrintout> printout)
+{
+    if (!printout)
+        return;
+    TPrintout *p = printout.get();
+    InstallHandlers(*p);
+    p->SetPreview(this);
+    const auto at = m_documents.begin() + (m_currentIndex + 1);
+    m_documents.insert(at, std::move(printout));
+    m_currentIndex = m_currentIndex + 1;
+    m_current = p;
+    QAction *item = m_documentMenu->addAction(p->Title());
+    item->setData(QVariant::fromValue(static_cast<void *>(p)));
+    connect(item, &QAction::triggered, this, [this, p] { SwitchTo(p); });
+    const QColor colour = p->PageColor() == TPrintout::kNoColor ? palette().color(QPalette::ToolTipBase)
+                                                                : QColor(FromColorRef(p->PageColor()));
+    m_image->colour = colour;
+    setWindowTitle(p->Title());
+    p->SetCurrentPage(1);
+    ApplyZoom();
+    UpdateDocumentButtons();
+}
+
+void TFPrintPreview::SwitchTo(TPrintout *printout)
+{
+    if (!printout || printout == m_current)
+        return;
+    int index = -1;
+    for (size_t i = 0; i < m_documents.size(); ++i) {
+        if (m_documents[i].get() == printout)
+            index = int(i);
+    }
+    if (index < 0)
+        return;
+    m_currentIndex = index;
+    m_current = printout;
+    InstallHandlers(*printout);
+    AfterPageChange(*printout, printout->CurrentPage());
+    ApplyZoom();
+    m_image->colour = printout->PageColor() == TPrintout::kNoColor ? palette().color(QPalette::ToolTipBase)
+                                                                   : QColor(FromColorRef(printout->PageColor()));
+    m_image->update();
+    UpdateDocumentButtons();
+    setWindowTitle(printout->Title());
+}
+
+void TFPrintPreview::UpdateDocumentButtons()
+{
+    const bool several = m_documents.size() >= 2;
+    Button("BtnPreviousPrintout")->setEnabled(several);
+    Button("BtnNextPrintout")->setEnabled(several);
+    Button("BtnSelectPrintout")->setEnabled(several);
+}
+
+void TFPrintPreview::Progress(TPrintout &, int step, const QString &text, int total)
+{
+    if (m_progress->maximum() != total)
+        m_progress->setMaximum(total);
+    m_progress->setVisible(step != total);
+    m_progress->setValue(step);
+    SetHint(text);
+}
+
+void TFPrintPreview::SetHint(const QString &hint)
+{
+    if (hint == m_hint)
+        return;
+    m_hint = hint;
+    emit HintChanged(hint);
+}
+
+void TFPrintPreview::AfterPageChange(TPrintout &p, int n)
+{
+    if (&p != m_current)
+        return;
+    m_image->metafile = p.PageMetafile(n);
+    m_image->update();
+    const int count = p.PageCount();
+    for (const char *name : {"BtnNextPage", "BtnFastForward", "BtnLastPage"})
+        Button(name)->setEnabled(n < count);
+    for (const char *name : {"BtnPreviousPage", "BtnRewind", "BtnFirstPage"})
+        Button(name)->setEnabled(n > 1);
+    m_pageIndicator->setText(French() ? QStringLiteral("Page %1 de %2").arg(n).arg(count)
+                                      : QStringLiteral("Page %1 of %2").arg(n).arg(count));
+    m_hotSpots = m_image->metafile ? printout::HotSpots(*m_image->metafile) : std::vector<THotSpot>();
+}
+
+void TFPrintPreview::GoTo(int page)
+{
+    if (!m_current)
+        return;
+    m_underline->hide();
+    m_current->SetCurrentPage(page);
+}
+
+// --- zoom ---------------------------------------------------------------------------------
+
+int TFPrintPreview::Zoom() const
+{
+    bool ok = false;
+    const int z = m_zoomBox->currentText().trimmed().toInt(&ok);
+    return ok ? z : 100;
+}
+
+void TFPrintPreview::SetZoomText(const QString &text) { m_zoomBox->setEditText(text); }
+
+void TFPrintPreview::ApplyZoom()
+{
+    int z = Zoom();
+    if (z > 1000) {
+        SetZoomText(QStringLiteral("1000"));
+        z = 1000;
+        QApplication::beep();
+    }
+    z = std::max(z, 1);
+    if (!m_current)
+        return;
+    const TPrintGeometry &g = m_current->Geometry();
+    const QSize size(MulDiv(z, (long long)g.screenPpiX * g.sheetPx.width(), (long long)g.dpiX * 100),
+                     MulDiv(z, (long long)g.screenPpiY * g.sheetPx.height(), (long long)g.dpiY * 100));
+    SetSheetSize(size, true);
+}
+
+void TFPrintPreview::ZoomIn()
+{
+    SetZoomText(QString::number(MulDiv(Zoom(), 11, 10)));
+    ApplyZoom();
+}
+
+void TFPrintPreview::ZoomOut()
+{
+    SetZoomText(QString::number(MulDiv(Zoom(), 10, 11)));
+    ApplyZoom();
+}
+
+void TFPrintPreview::FullPage()
+{
+    m_scrollBox->horizontalScrollBar()->setValue(0);
+    m_scrollBox->verticalScrollBar()->setValue(0);
+    const QSize box = m_scrollBox->viewport()->size();
+    const QSize old = m_sheet->size();
+    if (old.isEmpty())
+        return;
+    QSize size;
+    if (double(box.width()) / box.height() > double(old.width()) / old.height()) {
+        const int h = box.height() - 30;
+        size = QSize(MulDiv(h, old.width(), old.height()), h);
+    } else {
+        const int w = box.width() - 30;
+        size = QSize(w, MulDiv(w, old.height(), old.width()));
+    }
+    SetSheetSize(size, false);
+    // Centred in the box.
+    const int left = size.width() < box.width() ? (box.width() - size.width()) / 2 : 5 - m_scrollBox->horizontalScrollBar()->value();
+    const int top = size.height() < box.height() ? (box.height() - size.height()) / 2 : 5 - m_scrollBox->verticalScrollBar()->value();
+    m_sheet->move(left, top);
+    m_corner->move(m_sheet->geometry().bottomRight() + QPoint(1, 1));
+}
+
+void TFPrintPreview::PageWidth()
+{
+    m_scrollBox->horizontalScrollBar()->setValue(0);
+    const QSize old = m_sheet->size();
+    if (old.isEmpty())
+        return;
+    const int w = m_scrollBox->viewport()->width() - 50;
+    SetSheetSize(QSize(w, MulDiv(w, old.height(), old.width())), false);
+}
+
+void TFPrintPreview::SetSheetSize(QSize size, bool fromZoomBox)
+{
+    size = size.expandedTo(QSize(10, 10));
+    m_sheet->resize(size);
+    LayOutSheet(fromZoomBox);
+}
+
+void TFPrintPreview::LayOutSheet(bool fromZoomBox)
+{
+    const QSize box = m_scrollBox->viewport()->size();
+    const QSize sheet = m_sheet->size();
+    const int cornerWidth = m_corner->width();
+    // The client is large enough for the sheet and its margins; the scroll bars follow it.
+    m_content->resize(std::max(box.width(), sheet.width() + cornerWidth + 20), std::max(box.height(), sheet.height() + 20));
+    const int left = sheet.width() < box.width() ? std::max(0, (box.width() - sheet.width() - cornerWidth - 10) / 2) : 10;
+    const int top = sheet.height() < box.height() ? (box.height() - sheet.height()) / 2 : 10;
+    m_sheet->move(left, top);
+    m_corner->move(m_sheet->geometry().bottomRight() + QPoint(1, 1));
+    if (!fromZoomBox && m_current) {
+        const TPrintGeometry &g = m_current->Geometry();
+        const int z = MulDiv(sheet.width(), (long long)g.dpiX * 100, (long long)g.screenPpiX * g.sheetPx.width());
+        m_zoomBox->setEditText(QString::number(z));
+    }
+    if (m_underline->isVisible())
+        PlaceUnderline(1);
+}
+
+QSize TFPrintPreview::SheetSize() const { return m_sheet->size(); }
+
+QPoint TFPrintPreview::SheetPosition() const { return m_sheet->pos(); }
+
+void TFPrintPreview::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_sheet)
+        LayOutSheet(true);
+}
+
+void TFPrintPreview::ScrollBy(int dx, int dy)
+{
+    QScrollBar *h = m_scrollBox->horizontalScrollBar(), *v = m_scrollBox->verticalScrollBar();
+    h->setValue(std::clamp(h->value() + dx, 0, h->maximum()));
+    v->setValue(std::clamp(v->value() + dy, 0, v->maximum()));
+}
+
+// --- documents ----------------------------------------------------------------------------
+
+void TFPrintPreview::BtnPreviousPrintoutClick()
+{
+    if (m_documents.size() < 2)
+        return;
+    const int n = int(m_documents.size());
+    SwitchTo(m_documents[size_t((m_currentIndex - 1 + n) % n)].get());
+}
+
+void TFPrintPreview::BtnNextPrintoutClick()
+{
+    if (m_documents.size() < 2)
+        return;
+    const int n = int(m_documents.size());
+    SwitchTo(m_documents[size_t((m_currentIndex + 1) % n)].get());
+}
+
+void TFPrintPreview::RemoveDocument(TPrintout *printout)
+{
+    for (QAction *a : m_documentMenu->actions()) {
+        if (a->data().value<void *>() == printout) {
+            m_documentMenu->removeAction(a);
+            delete a;
+        }
+    }
+    for (auto it = m_documents.begin(); it != m_documents.end(); ++it) {
+        if (it->get() == printout) {
+            m_documents.erase(it);
+            break;
+        }
+    }
+}
+
+void TFPrintPreview::BtnClosePrintoutClick()
+{
+    if (m_documents.size() <= 1) {
+        close();
+        return;
+    }
+    TPrintout *closing = m_current;
+    if (closing->Printer() && closing->Printer()->IsPrinting())
+        return;
+    RemoveDocument(closing);
+    m_current = nullptr;
+    if (m_currentIndex >= int(m_documents.size()))
+        m_currentIndex = int(m_documents.size()) - 1;
+    TPrintout *next = m_documents[size_t(m_currentIndex)].get();
+    SwitchTo(next);
+}
+
+void TFPrintPreview::closeEvent(QCloseEvent *event)
+{
+    if (m_current && m_current->Printer() && m_current->Printer()->IsPrinting()) {
+        event->ignore();
+        return;
+    }
+    m_hotSpots.clear();
+    m_hits.clear();
+    event->accept();
+    // A preview inside a sub-window takes the sub-window with it.
+    if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && sub->widget() == this)
+        sub->close();
+}
+
+// --- keys, wheel, mouse ---------------------------------------------------------------------
+
+bool TFPrintPreview::HandleKey(QKeyEvent *e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool none = mods == Qt::NoModifier, ctrl = mods == Qt::ControlModifier;
+    const bool ctrlShift = mods == (Qt::ControlModifier | Qt::ShiftModifier);
+    const bool inEdit = qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr;
+    switch (e->key()) {
+    case Qt::Key_PageDown:
+        if (none) { BtnNextPageClick(); return true; }
+        if (ctrl) { BtnFastForwardClick(); return true; }
+        break;
+    case Qt::Key_PageUp:
+        if (none) { BtnPreviousPageClick(); return true; }
+        if (ctrl) { BtnRewindClick(); return true; }
+        break;
+    case Qt::Key_Down:
+        if (ctrl) { ScrollBy(0, 100); return true; }
+        break;
+    case Qt::Key_Up:
+        if (ctrl) { ScrollBy(0, -100); return true; }
+        break;
+    case Qt::Key_Right:
+        if (ctrl && !inEdit) { ScrollBy(100, 0); return true; }
+        if (ctrlShift) { BtnNextPrintoutClick(); return true; }
+        break;
+    case Qt::Key_Left:
+        if (ctrl && !inEdit) { ScrollBy(-100, 0); return true; }
+        if (ctrlShift) { BtnPreviousPrintoutClick(); return true; }
+        break;
+    case Qt::Key_Home:
+        if (ctrl) { BtnFirstPageClick(); return true; }
+        break;
+    case Qt::Key_End:
+        if (ctrl) { BtnLastPageClick(); return true; }
+        break;
+    case Qt::Key_Plus:
+        // The keypad's Add, or "+" typed with Shift on keyboards that need it.
+        if (ctrl || ctrlShift) { ZoomIn(); return true; }
+        break;
+    case Qt::Key_Minus:
+        if (ctrl) { ZoomOut(); return true; }
+        break;
+    case Qt::Key_T:
+        if (ctrl) { FullPage(); return true; }
+        break;
+    case Qt::Key_L:
+        if (ctrl) { PageWidth(); return true; }
+        break;
+    case Qt::Key_P:
+        if (ctrlShift) { PrintCommand(); return true; }
+        break;
+    case Qt::Key_O:
+        if (ctrlShift) { BtnOpenClick(); return true; }
+        break;
+    case Qt::Key_S:
+        if (ctrlShift) { BtnSaveToDiskClick(); return true; }
+        break;
+    case Qt::Key_F:
+        if (ctrlShift) { ShowSearchPanel(); return true; }
+        break;
+    case Qt::Key_X:
+        if (ctrlShift) { BtnClosePrintoutClick(); return true; }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool TFPrintPreview::HandleWheel(QWheelEvent *e)
+{
+    const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const int delta = e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+    if (delta == 0)
+        return true;
+    const bool down = delta < 0;
+    if (mods == Qt::NoModifier)
+        down ? BtnNextPageClick() : BtnPreviousPageClick();
+    else if (mods == Qt::ShiftModifier)
+        down ? ZoomIn() : ZoomOut();
+    else if (mods == Qt::ControlModifier)
+        down ? BtnFastForwardClick() : BtnRewindClick();
+    else if (mods == Qt::AltModifier)
+        down ? BtnLastPageClick() : BtnFirstPageClick();
+    return true;
+}
+
+QString TFPrintPreview::HotSpotHint(const QPoint &p, Qt::KeyboardModifiers modifiers) const
+{
+    for (const THotSpot &spot : m_hotSpots) {
+        if (!spot.rect.normalized().contains(p))
+            continue;
+        const QString kind = spot.Kind();
+        if (kind != QLatin1String("HTTP") && kind != QLatin1String("MAILTO"))
+            return {};
+        if ((modifiers & Qt::ShiftModifier) && (modifiers & Qt::ControlModifier))
+            return spot.action;
+        return spot.Target();
+    }
+    return {};
+}
+
+bool TFPrintPreview::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::Resize:
+        // The scroll box's client area changed: the sheet is centred again.
+        if (watched == m_scrollBox->viewport() && m_sheet)
+            LayOutSheet(true);
+        break;
+    case QEvent::KeyPress: {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (HandleKey(key))
+            return true;
+        if (watched == m_zoomBox->lineEdit()) {
+            const int k = key->key();
+            if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+                ApplyZoom();
+                return true;
+            }
+            const bool digit = !key->text().isEmpty() && key->text()[0].isDigit();
+            if (!digit && k != Qt::Key_Backspace) {
+                QApplication::beep();
+                return true;
+            }
+        }
+        break;
+    }
+    case QEvent::Wheel:
+        if (watched == m_scrollBox->viewport() || watched == m_image || watched == m_sheet || watched == m_content)
+            return HandleWheel(static_cast<QWheelEvent *>(event));
+        break;
+    case QEvent::MouseButtonPress:
+        if (watched == m_image) {
+            auto *m = static_cast<QMouseEvent *>(event);
+            if (m->button() == Qt::LeftButton && m_current) {
+                const QSize sheet = m_current->Geometry().sheetSize;
+                const QPoint at(MulDiv(m->position().x(), sheet.width(), std::max(1, m_image->width())),
+                                MulDiv(m->position().y(), sheet.height(), std::max(1, m_image->height())));
+                if (HotSpotHint(at, Qt::NoModifier).isEmpty()) {
+                    m_panning = true;
+                    m_panStart = m->globalPosition().toPoint();
+                }
+                return true;
+            }
+        }
+        break;
+    case QEvent::MouseMove:
+        if (watched == m_image && m_current) {
+            auto *m = static_cast<QMouseEvent *>(event);
+            if (m_panning) {
+                const QPoint now = m->globalPosition().toPoint();
+                ScrollBy(m_panStart.x() - now.x(), m_panStart.y() - now.y());
+                m_panStart = now;
+                return true;
+            }
+            const QSize sheet = m_current->Geometry().sheetSize;
+            const QPoint at(MulDiv(m->position().x(), sheet.width(), std::max(1, m_image->width())),
+                            MulDiv(m->position().y(), sheet.height(), std::max(1, m_image->height())));
+            const QString hint = HotSpotHint(at, m->modifiers());
+            m_image->setToolTip(hint);
+            SetHint(hint);
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (watched == m_image)
+            m_panning = false;
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- search ---------------------------------------------------------------------------------
+
+void TFPrintPreview::ShowSearchPanel()
+{
+    m_searchPanel->show();
+    m_searchEdit->clear();
+    m_searchEdit->setFocus();
+}
+
+bool TFPrintPreview::Matches(const QString &run, const QString &text, bool wholeWords)
+{
+    if (text.isEmpty())
+        return false;
+    qsizetype at = run.indexOf(text);
+    if (at < 0)
+        return false;
+    if (!wholeWords || run == text)
+        return true;
+    // Every occurrence is tried, not only the first: "Bailleur du bail" holds the word "bail".
+    auto separator = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char('.'); };
+    for (; at >= 0; at = run.indexOf(text, at + 1)) {
+        const qsizetype end = at + text.size();
+        if ((at == 0 || separator(run[at - 1])) && (end == run.size() || separator(run[end])))
+            return true;
+    }
+    return false;
+}
+
+void TFPrintPreview::Search(const QString &textIn, bool matchCase, bool wholeWords)
+{
+    m_hits.clear();
+    m_hitList->clear();
+    m_shownHit = -1;
+    m_searchText = textIn;
+    if (!m_current)
+        return;
+    ui::TWaitCursor wait;
+    QString text = textIn.trimmed();
+    if (!matchCase)
+        text = text.toUpper();
+    QStringList runs;
+    for (int page = 1; page <= m_current->PageCount(); ++page) {
+        for (const TTextRun &run : TextRuns(*m_current->PageMetafile(page))) {
+            const QString candidate = matchCase ? run.text : run.text.toUpper();
+            if (Matches(candidate, text, wholeWords)) {
+                m_hits.push_back(TFindWords{page, run.box});
+                runs.append(run.text);
+            }
+        }
+    }
+    m_hitList->blockSignals(true);
+    m_hitList->addItems(runs);
+    m_hitList->blockSignals(false);
+    if (!m_hits.empty()) {
+        m_hitList->setCurrentRow(0);
+        ShowHit(0);
+        m_hitList->setFocus();
+    } else {
+        ui::WarningBox(French() ? QStringLiteral("«%1» non trouvé").arg(m_searchText)
+                                : QStringLiteral("\"%1\" not found").arg(m_searchText),
+                       this);
+    }
+}
+
+QStringList TFPrintPreview::HitTexts() const
+{
+    QStringList out;
+    for (int i = 0; i < m_hitList->count(); ++i)
+        out.append(m_hitList->item(i)->text());
+    return out;
+}
+
+void TFPrintPreview::BtnSearchClick() { Search(m_searchEdit->text(), m_matchCase->isChecked(), m_wholeWords->isChecked()); }
+
+void TFPrintPreview::HitListCurrentRowChanged(int row)
+{
+    if (row >= 0 && row < int(m_hits.size()))
+        ShowHit(row);
+}
+
+void TFPrintPreview::ShowHit(int index)
+{
+    if (index < 0 || index >= int(m_hits.size()) || !m_current)
+        return;
+    m_shownHit = index;
+    const TFindWords &hit = m_hits[size_t(index)];
+    if (hit.page != m_current->CurrentPage())
+        m_current->SetCurrentPage(hit.page);
+    m_underline->show();
+    m_underline->raise();
+    PlaceUnderline(0);
+    m_scrollBox->ensureWidgetVisible(m_underline);
+    PlaceUnderline(1);
+    m_scrollBox->ensureWidgetVisible(m_underline);
+}
+
+void TFPrintPreview::PlaceUnderline(int stage)
+{
+    if (m_shownHit < 0 || !m_current)
+        return;
+    const TFindWords &hit = m_hits[size_t(m_shownHit)];
+    const QSize sheet = m_current->Geometry().sheetSize;
+    const QPoint origin = m_sheet->pos() + m_image->pos();
+    const int w = m_image->width(), h = m_image->height();
+    const int left = int(std::lround(w * hit.rect.left() / sheet.width()));
+    const int width = std::max(1, int(std::lround((hit.rect.right() - hit.rect.left()) * w / sheet.width())));
+    const double y = stage == 0 ? hit.rect.top() : hit.rect.bottom();
+    const int top = int(std::lround(h * y / sheet.height()));
+    m_underline->setGeometry(origin.x() + left, origin.y() + top, width, 4);
+}
+
+bool TFPrintPreview::UnderlineVisible() const { return m_underline->isVisible(); }
+
+QRect TFPrintPreview::UnderlineGeometry() const { return m_underline->geometry(); }
+
+// --- files ----------------------------------------------------------------------------------
+
+bool TFPrintPreview::SaveEmf(const QString &fileName, bool allPages)
+{
+    if (!m_current || m_current->PageCount() == 0)
+        return false;
+    ui::TWaitCursor wait;
+    try {
+        if (!allPages) {
+            m_current->PageMetafile(m_current->CurrentPage())->Save(fileName);
+            return true;
+        }
+        const QFileInfo info(fileName);
+        const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+        const QString stem = fileName.left(fileName.size() - suffix.size());
+        for (int p = 1; p <= m_current->PageCount(); ++p)
+            m_current->PageMetafile(p)->Save(stem + QString::number(p) + suffix);
+        return true;
+    } catch (const EEmfError &e) {
+        ui::ErrorBox(French() ? e.French() : e.English(), this);
+        return false;
+    }
+}
+
+bool TFPrintPreview::SaveFile(const QString &fileNameIn)
+{
+    QString fileName = fileNameIn;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".emf");
+    // This question exists in French only.
+    auto box = ui::BuildMessageBox(QMessageBox::Question, QStringLiteral("Avertissement"),
+                                   QStringLiteral("Sauvegarder toutes les pages?  Cliquer sur non pour sauvegarder la page courante seulement."),
+                                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, this);
+    const QMessageBox::StandardButton answer = ui::RunMessageBox(*box);
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No)
+        return false;
+    return SaveEmf(fileName, answer == QMessageBox::Yes);
+}
+
+bool TFPrintPreview::OpenEmf(const QString &fileName)
+{
+    if (!m_current)
+        return false;
+    TMetafile mf;
+    try {
+        mf = TMetafile::Load(fileName);
+    } catch (const EEmfError &e) {
+        ui::ErrorBox(French() ? e.French() : e.English(), this);
+        return false;
+    }
+    const int page = m_current->AddPage(std::move(mf));
+    m_current->SetCurrentPage(page);
+    return true;
+}
+
+namespace {
+
+QString Proposed(const QString &title)
+{
+    QString name = title;
+    for (QChar c : QStringLiteral("/\\+*?\"<>|"))
+        name.remove(c);
+    return name;
+}
+
+} // namespace
+
+void TFPrintPreview::BtnSaveToDiskClick()
+{
+    if (!m_current)
+        return;
+    // Only the metafile format exists so far; the printout file and PDF come with their writers.
+    const QString filter = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
+    QFileDialog dialog(this, QString(), Proposed(m_current->Title()), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("emf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    SaveFile(dialog.selectedFiles().first());
+}
+
+void TFPrintPreview::BtnOpenClick()
+{
+    const QString filter = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
+    QFileDialog dialog(this, QString(), QString(), filter);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("emf"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    OpenEmf(dialog.selectedFiles().first());
+}
+
+// --- printing -------------------------------------------------------------------------------
+
+void TFPrintPreview::SetPrintDialogHook(std::function<int(QPrintDialog &)> hook) { PrintDialogHook() = std::move(hook); }
+
+void TFPrintPreview::PrintCommand()
+{
+    if (!m_current || !m_current->Printer())
+        return;
+    TPrinter &docPrinter = *m_current->Printer();
+    if (!docPrinter.CanPrint() && !TPrinter::AnyInstalled()) {
+        m_current->Print(); // says that no printer is installed
+        return;
+    }
+    // Remember the application printer; it is put back at the end.
+    const std::unique_ptr<TPrinter> remembered = ApplicationPrinter().Clone();
+    struct TRestore {
+        const std::unique_ptr<TPrinter> &printer;
+        ~TRestore() { SetApplicationPrinter(printer->Clone()); }
+    } restore{remembered};
+
+    if (ApplicationPrinter().Name().compare(docPrinter.Name(), Qt::CaseInsensitive) != 0) {
+        if (auto same = TPrinter::Named(docPrinter.Name()))
+            SetApplicationPrinter(std::move(same));
+    }
+    TPrinter &app = ApplicationPrinter();
+    app.CopyJobSettings(docPrinter);
+    if (!app.Device())
+        return;
+    QPrintDialog dialog(app.Device(), this);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
+    dialog.setMinMax(1, m_current->PageCount());
+    dialog.setFromTo(1, m_current->PageCount());
+    app.Device()->setCopyCount(docPrinter.Copies());
+    app.Device()->setCollateCopies(docPrinter.Collate());
+    const int result = PrintDialogHook() ? PrintDialogHook()(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return;
+
+    ui::TWaitCursor wait;
+    const QString chosen = app.Device()->printerName();
+    std::unique_ptr<TPrintout> temporary;
+    TPrintout *target = m_current;
+    if (chosen.compare(docPrinter.Name(), Qt::CaseInsensitive) != 0 || m_current->PrinterNotFound()) {
+        std::unique_ptr<TPrinter> other = TPrinter::Named(chosen);
+        if (!other)
+            return;
+        temporary = std::make_unique<TPrintout>(m_current->Owner(), std::move(other), m_current->Title());
+        temporary->SetCopies(app.Device()->copyCount());
+        temporary->SetFitToPrintable(m_current->FitToPrintable());
+        temporary->OnProgress = m_current->OnProgress;
+        const TPaper paper = m_current->GetPaper();
+        if (!temporary->SetPaper(paper.sizeCode, paper.orientation, paper.length, paper.width))
+            ui::WarningBox(QStringLiteral("@IDS_CANTSELECTPAPER"), this);
+        // Pages are in page units from the sheet corner: the same records on the new sheet keep
+        // every position and size, as playing them into the new page would.
+        const QSize sheet = temporary->Geometry().sheetSize;
+        for (int p = 1; p <= m_current->PageCount(); ++p) {
+            temporary->NewPage(0);
+            temporary->EndPage();
+            TMetafile copy = *m_current->PageMetafile(p);
+            copy.SetDevice(temporary->Page(p - 1).Metafile().Device());
+            copy.SetFrame(QRect(0, 0, sheet.width() * 10, sheet.height() * 10));
+            temporary->Page(p - 1).Metafile() = copy;
+            temporary->SetArchiveLink(p, p, m_current->ArchiveLink(p));
+        }
+        target = temporary.get();
+    } else {
+        docPrinter.SetPaperSource(int(app.Device()->paperSource()));
+        docPrinter.SetCopies(app.Device()->copyCount());
+        docPrinter.SetCollate(app.Device()->collateCopies());
+        docPrinter.SetDuplex(int(app.Device()->duplex()) == QPrinter::DuplexLongSide ? 1 : int(app.Device()->duplex()) == QPrinter::DuplexShortSide ? 2 : 0);
+    }
+    TPrinter &out = *target->Printer();
+    out.SetCopies(app.Device()->copyCount());
+    out.SetCollate(app.Device()->collateCopies());
+    if (target->Copies() == 0 && app.Device()->copyCount() > 1)
+        target->SetCopies(app.Device()->copyCount());
+    try {
+        if (dialog.printRange() == QAbstractPrintDialog::PageRange)
+            target->PrintRange(dialog.fromPage(), dialog.toPage());
+        else
+            target->Print();
+    } catch (const EPrintError &e) {
+        ui::ErrorBox(e.Message(), this);
+    }
+    m_current->SetPrinted(true);
+}
+
+} // namespace printout

@@ -1,0 +1,52 @@
+#include "tool/PdfCommand.h"
+
+#include "tool/Commands.h"
+
+#include "pdf/PdfBox.h"
+#include "printout/Metafile.h"
+#include "printout/PdfExport.h"
+#include "printout/Printer.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace tool {
+
+int Pdf(const QStringList &args)
+{
+    if (args.size() < 2)
+        throw TUsageError{QStringLiteral("pdf needs an output file and at least one .emf file")};
+    std::vector<printout::TMetafile> pages;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        try {
+            pages.push_back(printout::TMetafile::Load(args[i]));
+        } catch (const printout::EEmfError &e) {
+            std::fprintf(stderr, "bailtool: %s: %s\n", args[i].toLocal8Bit().constData(),
+                         e.English().toLocal8Bit().constData());
+            return 1;
+        }
+    }
+    const printout::TReferenceDevice &device = pages.front().Device();
+    // The sheet in tenths of a millimetre, from the exact size when the file has it.
+    const QSize sheet = device.micrometers.isEmpty() ? device.millimeters * 10 : device.micrometers / 100;
+    printout::TPrintoutExport exporter(args[0], QStringLiteral("ACROBAT"));
+    int failures = 0;
+    exporter.OnRecordError = [&](int page, int record) {
+        std::fprintf(stderr, "bailtool: %s: record %d could not be written\n",
+                     args[page].toLocal8Bit().constData(), record);
+        ++failures;
+    };
+    try {
+        exporter.ExportBegin(pages.front(), printout::ReportMargins(), device.pixels, sheet,
+                             sheet.width() > sheet.height() ? 2 : 1);
+        for (size_t i = 0; i < pages.size(); ++i)
+            exporter.ExportPage(int(i) + 1, i + 1 < pages.size(), pages[i]);
+        exporter.ExportEnd();
+    } catch (const pdf::EPdfError &e) {
+        std::fprintf(stderr, "bailtool: %s\n", e.what());
+        return 1;
+    }
+    return failures ? 2 : 0;
+}
+
+} // namespace tool

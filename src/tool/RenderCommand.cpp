@@ -1,0 +1,161 @@
+#include "tool/RenderCommand.h"
+
+#include "tool/Commands.h"
+#include "tool/Output.h"
+
+#include "dataset/Table.h"
+#include "db/FieldProps.h"
+#include "db/Schema.h"
+#include "db/Settings.h"
+#include "forms/FormPrims.h"
+#include "forms/PrintCommand.h"
+#include "forms/PrintJob.h"
+#include "printout/Metafile.h"
+#include "printout/Player.h"
+#include "printout/Printer.h"
+#include "printout/Printout.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+
+namespace tool {
+
+namespace {
+
+// Removes "--name VALUE" and returns VALUE, or an empty text when absent.
+QString TakeValue(QStringList &args, const QString &name)
+{
+    const int at = int(args.indexOf(name));
+    if (at < 0)
+        return QString();
+    if (at + 1 >= args.size() || args[at + 1].startsWith(QLatin1String("--")))
+        throw TUsageError{QStringLiteral("%1 needs a value").arg(name)};
+    const QString value = args[at + 1];
+    args.remove(at, 2);
+    return value;
+}
+
+void ParsePages(const QString &text, int &first, int &last)
+{
+    const QStringList parts = text.split(QLatin1Char('-'));
+    bool ok1 = false, ok2 = false;
+    if (parts.size() == 2) {
+        first = parts[0].toInt(&ok1);
+        last = parts[1].toInt(&ok2);
+    } else if (parts.size() == 1) {
+        first = last = parts[0].toInt(&ok1);
+        ok2 = ok1;
+    }
+    if (!ok1 || !ok2 || first < 1 || last > forms::kAllPages || first > last)
+        throw TUsageError{QStringLiteral("--pages must be FIRST-LAST with 1 <= FIRST <= LAST <= %1, not '%2'")
+                              .arg(forms::kAllPages).arg(text)};
+}
+
+// A table of the data folder opened by path, read-only, with the system's display properties.
+std::unique_ptr<dataset::TTable> OpenTable(const QString &dir, const db::TTableDesc &desc, const char *indexTag)
+{
+    const QString path = db::TableFile(dir, desc, "dbf");
+    if (!QFileInfo::exists(path))
+        throw std::runtime_error(QStringLiteral("%1: no such table").arg(path).toStdString());
+    auto table = std::make_unique<dataset::TTable>();
+    table->SetTableName(path);
+    table->SetReadOnly(true);
+    if (indexTag)
+        table->SetIndexName(QLatin1String(indexTag));
+    table->Open();
+    db::ApplyFieldProperties(*table);
+    return table;
+}
+
+void WritePng(const printout::TMetafile &mf, const QString &path, int dpi)
+{
+    const QRectF frame = mf.FrameExtent();
+    const double w = frame.width() / 2540.0 * dpi, h = frame.height() / 2540.0 * dpi;
+    QImage image(int(std::ceil(w - 1e-6)), int(std::ceil(h - 1e-6)), QImage::Format_RGB32);
+    if (image.isNull())
+        throw std::runtime_error(QStringLiteral("%1: picture too large at %2 dpi").arg(path).arg(dpi).toStdString());
+    image.setDotsPerMeterX(int(std::lround(dpi / 0.0254)));
+    image.setDotsPerMeterY(int(std::lround(dpi / 0.0254)));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        printout::PlayAtPhysicalSize(painter, mf, dpi, dpi);
+    }
+    if (!image.save(path, "PNG"))
+        throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+}
+
+} // namespace
+
+int Render(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const QString nobail = TakeValue(args, QStringLiteral("--lease")).trimmed();
+    const QString pages = TakeValue(args, QStringLiteral("--pages"));
+    const QString emf = TakeValue(args, QStringLiteral("--emf"));
+    const QString png = TakeValue(args, QStringLiteral("--png"));
+    const int dpi = TakeCount(args, QStringLiteral("--dpi"), 150, 10, 1200);
+    const QString dir = OnlyArgument(args, "DIR");
+    if (nobail.isEmpty())
+        throw TUsageError{QStringLiteral("render needs --lease NOBAIL")};
+    if (emf.isEmpty() == png.isEmpty())
+        throw TUsageError{QStringLiteral("render needs exactly one of --emf PREFIX and --png PREFIX")};
+    int first = 1, last = forms::kAllPages;
+    if (!pages.isEmpty())
+        ParsePages(pages, first, last);
+
+    // The folder's configuration decides the save-toner look, as it does in the program.
+    auto config = OpenTable(dir, db::kBailConf, nullptr);
+    config->First();
+    const forms::TRow settings(config.get());
+    db::SetSaveToner(settings.Bool("SAVETONER"));
+    if (settings.Present() && !settings.Raw("LANGUETRAV").isEmpty())
+        db::SetWorkingLanguage(settings.Raw("LANGUETRAV"));
+
+    auto lease = OpenTable(dir, db::kBailStd, "NOBAIL");
+    auto lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
+    auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
+    if (!lease->FindKey(nobail))
+        throw std::runtime_error(QStringLiteral("%1: no lease number %2").arg(dir, nobail).toStdString());
+    forms::PositionPrintRows(*lease, *lessor, *annex);
+
+    // The virtual Letter device makes the pages the same on every machine.
+    printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bailtool render"));
+    forms::CalibrateFormFonts();
+    const forms::TLeaseRows rows{forms::TRow(lease.get()), forms::TRow(lessor.get()), forms::TRow(annex.get())};
+    const int drawn = forms::PrintLease(first, last, rows, printout);
+
+    const QString prefix = emf.isEmpty() ? png : emf;
+    const QString parent = QFileInfo(prefix).absolutePath();
+    if (!QDir().mkpath(parent))
+        throw std::runtime_error(QStringLiteral("cannot create %1").arg(parent).toStdString());
+    TOutput out;
+    for (int i = 1; i <= drawn; ++i) {
+        const printout::TMetafile &mf = *printout.PageMetafile(i);
+        const int page = first + i - 1;
+        if (!emf.isEmpty()) {
+            const QString path = QStringLiteral("%1-%2.emf").arg(emf).arg(page);
+            try {
+                mf.Save(path);
+            } catch (const printout::EEmfError &e) {
+                throw std::runtime_error(QStringLiteral("%1: %2").arg(path, e.English()).toStdString());
+            }
+            out.Put(path);
+        } else {
+            const QString path = QStringLiteral("%1-%2.png").arg(png).arg(page);
+            WritePng(mf, path, dpi);
+            out.Put(path);
+        }
+        out.EndLine();
+    }
+    out.Flush();
+    return 0;
+}
+
+} // namespace tool

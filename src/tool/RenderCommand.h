@@ -1,0 +1,14 @@
+#pragma once
+// bailtool's render command: the form pages of one lease of a data folder, drawn by the same
+// print job the lease window runs, written one file per page.
+
+#include <QStringList>
+
+namespace tool {
+
+// render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N]):
+// writes PREFIX-<page>.emf or .png for every page drawn and prints their names. The folder's
+// configuration row gives the save-toner look and the working language, as in the program.
+int Render(const QStringList &args);
+
+} // namespace tool

@@ -1,0 +1,210 @@
+// Recorded printouts saved as PDF: the replay of every record onto the writer, the export run
+// with its progress and listing, and bailtool pdf on real metafiles.
+
+#include "pdf/PdfBox.h"
+#include "pdf/PdfSyntax.h"
+#include "printout/Metafile.h"
+#include "printout/PdfExport.h"
+#include "printout/Player.h"
+#include "printout/Printout.h"
+
+#include "PdfTestSupport.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace printout;
+using namespace pdftest;
+
+namespace {
+
+struct TWord {
+    double xMin, yMin, xMax, yMax;
+};
+
+// Words of page (1-based) as pdftotext -bbox finds them, in points from the top-left corner.
+std::multimap<QString, TWord> Words(const QString &path, int page)
+{
+    const QString html = ToolOutput(QStringLiteral("pdftotext"),
+                                    {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                                     QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    std::multimap<QString, TWord> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.emplace(m.captured(5), TWord{m.captured(1).toDouble(), m.captured(2).toDouble(),
+                                          m.captured(3).toDouble(), m.captured(4).toDouble()});
+    }
+    return words;
+}
+
+// Every single-word text run of metafile is found at its recorded box, within half a
+// millimetre horizontally and at its baseline-and-descent bottom.
+void ExpectRunsWhereRecorded(const QString &path, int page, const TMetafile &metafile)
+{
+    const auto words = Words(path, page);
+    const double toPt = 72.0 / 254, halfMm = 72 / 25.4 / 2;
+    int checked = 0;
+    for (const TTextRun &run : TextRuns(metafile)) {
+        if (run.text.isEmpty() || run.text.contains(QLatin1Char(' ')))
+            continue;
+        const auto found = words.find(run.text);
+        ASSERT_NE(found, words.end()) << run.text.toStdString();
+        EXPECT_NEAR(found->second.xMin, run.box.left() * toPt, halfMm) << run.text.toStdString();
+        EXPECT_NEAR(found->second.xMax, run.box.right() * toPt, halfMm) << run.text.toStdString();
+        EXPECT_NEAR(found->second.yMax, run.box.bottom() * toPt, halfMm) << run.text.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
+
+class PdfExportTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = testsupport::TempDir();
+        path = QDir(dir->path()).filePath(QStringLiteral("printout.pdf"));
+        oldDir = QDir::currentPath();
+        QDir::setCurrent(dir->path()); // the listing goes to the current directory
+    }
+    void TearDown() override { QDir::setCurrent(oldDir); }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QString path, oldDir;
+};
+
+TEST_F(PdfExportTest, RecordedPagesComeOutWhereTheyWereDrawn)
+{
+    TPrintout printout(nullptr, TPrinter::Virtual(), QStringLiteral("Bail 42"));
+    QImage logo(30, 20, QImage::Format_RGB32);
+    logo.fill(QColor(0, 90, 160));
+    for (int i = 0; i < 2; ++i) {
+        printout.NewPage(1);
+        TPageCanvas &c = *printout.Canvas();
+        c.SetTextAlign(emf::TA_BASELINE);
+        c.SetFontHeight(-35);
+        c.TextOut(250, -400, QStringLiteral("Locateur"));
+        c.SetTextAlign(emf::TA_RIGHT);
+        c.TextOut(2000, -600, QStringLiteral("Loyer"));
+        c.SetTextAlign(emf::TA_BASELINE | emf::TA_CENTER);
+        c.SetFontStyle(1);
+        c.SetFontHeight(-50);
+        c.TextOut(1080, -800, QStringLiteral("Page%1").arg(i + 1));
+        c.SetTextAlign(emf::TA_BOTTOM);
+        c.TextOut(300, -1000, QStringLiteral("Bas"));
+        c.Rectangle(100, -1100, 500, -1300);
+        c.MoveTo(100, -1400);
+        c.LineTo(2000, -1400);
+        c.StretchDraw(QRect(QPoint(1500, -2000), QPoint(1800, -2200)), logo);
+        printout.EndPage();
+    }
+    std::vector<int> steps;
+    printout.OnProgress = [&](TPrintout &, int step, const QString &text, int total) {
+        steps.push_back(step);
+        EXPECT_EQ(total, 3);
+        EXPECT_EQ(text, TPrintout::ProgressText(step, total));
+    };
+    ASSERT_TRUE(ExportTo(printout, path, QStringLiteral("ACROBAT"), 1, 9)); // stops at the last page
+    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3}));
+
+    const QByteArray pdf = ReadAll(path);
+    EXPECT_EQ(Count(pdf, "/Subtype/Image"), 1);
+    EXPECT_EQ(Count(pdf, "/Type/Page\n"), 2);
+    const QByteArray content = PageContent(pdf, 0);
+    EXPECT_TRUE(content.contains(" re B\n"));
+    EXPECT_TRUE(content.contains(" l S\n"));
+    EXPECT_TRUE(content.contains("/Im0 Do\n"));
+
+    const QStringList listing = QString::fromUtf8(ReadAll(QStringLiteral("emf.txt"))).split(QLatin1Char('\n'));
+    EXPECT_GT(listing.size(), 20);
+    EXPECT_TRUE(listing.first().contains(QLatin1String("EMR_HEADER"))) << listing.first().toStdString();
+    EXPECT_TRUE(listing.join(QLatin1Char('\n')).contains(QLatin1String("EMR_EXTTEXTOUTW")));
+
+    PDF_TOOL("pdftotext");
+    EXPECT_TRUE(QpdfClean(path));
+    const QString info = ToolOutput(QStringLiteral("pdfinfo"), {path});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\n"))));
+    EXPECT_TRUE(info.contains(QLatin1String("612 x 792 pts")));
+    for (int page = 1; page <= 2; ++page)
+        ExpectRunsWhereRecorded(path, page, *printout.PageMetafile(page));
+
+    // A right-aligned text ends at its reference x: it starts one text width to the left.
+    const auto words = Words(path, 1);
+    const auto loyer = words.find(QStringLiteral("Loyer"));
+    ASSERT_NE(loyer, words.end());
+    EXPECT_NEAR(loyer->second.xMax, 2000 * 72.0 / 254, 72 / 25.4 / 2);
+    pdf::TPdfBox measure;
+    measure.SetFileName(QDir(dir->path()).filePath(QStringLiteral("measure.pdf")));
+    measure.BeginDoc();
+    measure.Canvas().Font().Size = 35 * 72.0 / 254;
+    const int width = measure.Canvas().TextWidth(QStringLiteral("Loyer"));
+    measure.Abort();
+    EXPECT_TRUE(content.contains("\n" + pdf::FormatNumber((2000 - width) * 72.0 / 254) + ' '))
+        << content.toStdString();
+}
+
+TEST_F(PdfExportTest, OtherKindsAreNotPrepared)
+{
+    TPrintoutExport exporter(path, QStringLiteral("WORD"));
+    EXPECT_FALSE(exporter.Ready());
+    TPrintout printout(nullptr, TPrinter::Virtual(), QStringLiteral("x"));
+    EXPECT_FALSE(ExportTo(printout, path, QStringLiteral("ACROBAT"), 1, 1)); // no pages
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST_F(PdfExportTest, DeviceIndependentBitmapsAreRead)
+{
+    // 2 x 2, 24 bits, bottom-up: the first row in the bytes is the bottom of the picture.
+    QByteArray info(40, '\0');
+    auto put32 = [&](int at, uint32_t v) { std::memcpy(info.data() + at, &v, 4); };
+    put32(0, 40);
+    put32(4, 2);
+    put32(8, 2);
+    info[12] = 1;
+    info[14] = 24;
+    const QByteArray bits("\x00\x00\xFF" "\x00\xFF\x00" "\x00\x00" // red, green, padding
+                          "\xFF\x00\x00" "\xFF\xFF\xFF" "\x00\x00", 16); // blue, white
+    const QImage image = DecodeDib(info, bits);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.pixel(0, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(1, 1), qRgb(0, 255, 0));
+    EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 255));
+    EXPECT_TRUE(DecodeDib(info, bits.left(10)).isNull()); // pixels missing
+    put32(4, 0x7FFFFFFF);
+    EXPECT_TRUE(DecodeDib(info, bits).isNull());
+}
+
+TEST_F(PdfExportTest, BailtoolWritesEveryFixtureAsAReadablePdf)
+{
+    const QString fixtures = testsupport::FixtureDir(QStringLiteral("emf"));
+    REQUIRE_FIXTURES(fixtures);
+    PDF_TOOL("qpdf");
+    const QStringList files = QDir(fixtures).entryList({QStringLiteral("*.emf")}, QDir::Files, QDir::Name);
+    ASSERT_FALSE(files.isEmpty());
+    for (const QString &name : files) {
+        const QString emf = QDir(fixtures).filePath(name);
+        const QString out = QDir(dir->path()).filePath(name + QStringLiteral(".pdf"));
+        QString stdOut, stdErr;
+        const int rc = testsupport::Run(testsupport::Bailtool(), {QStringLiteral("pdf"), out, emf}, &stdOut, &stdErr);
+        if (name.contains(QLatin1String("corrupted"))) {
+            EXPECT_EQ(rc, 1) << name.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(out));
+            continue;
+        }
+        EXPECT_TRUE(rc == 0 || rc == 2) << name.toStdString() << stdErr.toStdString(); // 2: records skipped
+        EXPECT_TRUE(QpdfClean(out)) << name.toStdString();
+        EXPECT_TRUE(ToolOutput(QStringLiteral("pdfinfo"), {out}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
+        EXPECT_EQ(testsupport::Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"),
+                                                               QStringLiteral("-png"), out,
+                                                               QDir(dir->path()).filePath(QStringLiteral("r"))}),
+                  0)
+            << name.toStdString();
+    }
+    const QString synthetic = QDir(fixtures).filePath(QStringLiteral("synthetic_letter600_lometric.emf"));
+    const QString out = QDir(dir->path()).filePath(QStringLiteral("synthetic_letter600_lometric.emf.pdf"));
+    if (QFileInfo::exists(synthetic))
+        ExpectRunsWhereRecorded(out, 1, TMetafile::Load(synthetic));
+}
+
+} // namespace

@@ -1,0 +1,166 @@
+// Printing through a real CUPS queue that writes PDF files (cups-pdf). ./test.sh starts a
+// private cupsd with such a queue and names it in BAIL_CUPS_QUEUE, with the folder the PDF
+// files land in as BAIL_CUPS_OUT; without them the test is skipped.
+
+#include "printout/Player.h"
+#include "printout/Preview.h"
+#include "printout/Printout.h"
+
+#include "TestSupport.h"
+
+#include <QDateTime>
+#include <QDialog>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QThread>
+#include <gtest/gtest.h>
+
+using namespace printout;
+
+namespace {
+
+// Dark pixels of a page and their centre.
+struct TInk {
+    int count = 0;
+    QPointF centre;
+};
+
+TInk Ink(const QImage &image)
+{
+    const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
+    TInk ink;
+    double sx = 0, sy = 0;
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar *row = gray.constScanLine(y);
+        for (int x = 0; x < gray.width(); ++x) {
+            if (row[x] < 128) {
+                ++ink.count;
+                sx += x;
+                sy += y;
+            }
+        }
+    }
+    if (ink.count)
+        ink.centre = QPointF(sx / ink.count, sy / ink.count);
+    return ink;
+}
+
+} // namespace
+
+TEST(CupsPrinting, ThreePagesReachTheQueue)
+{
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_QUEUE");
+    const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
+    if (queue.isEmpty() || outDir.isEmpty())
+        GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
+    if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    std::unique_ptr<TPrinter> printer = TPrinter::Named(queue);
+    ASSERT_TRUE(printer) << "queue " << queue.toStdString() << " not found";
+    SetApplicationPrinter(std::move(printer));
+
+    const QString title = QStringLiteral("bailcups%1").arg(QDateTime::currentMSecsSinceEpoch());
+    TPrintout p(nullptr, false, title);
+    ASSERT_EQ(p.Printer()->Name(), queue);
+    for (int page = 1; page <= 3; ++page) {
+        p.NewPage(1);
+        p.Canvas()->SetTextAlign(emf::TA_BASELINE);
+        p.Canvas()->SetFontHeight(40);
+        p.Canvas()->TextOut(300, -500, QStringLiteral("Bail imprimé page %1").arg(page));
+        p.Canvas()->Rectangle(200, -200, 1900, -2500);
+        p.EndPage();
+    }
+    ASSERT_TRUE(p.Print());
+
+    // cups-pdf names the file after the job title.
+    QString pdf;
+    for (int i = 0; i < 120 && pdf.isEmpty(); ++i) {
+        const QStringList found = QDir(outDir).entryList({title + QStringLiteral("*.pdf")}, QDir::Files);
+        if (!found.isEmpty())
+            pdf = QDir(outDir).filePath(found.first());
+        else
+            QThread::msleep(500);
+    }
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF from CUPS in " << outDir.toStdString();
+    QThread::msleep(500); // the backend may still be closing the file
+    QString info, text;
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3")))) << info.toStdString();
+    // The queue's PostScript stage turns the fonts into glyph procedures without their
+    // characters, so the pages are compared as pictures: what CUPS wrote against our player.
+    auto dir = testsupport::TempDir();
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-gray"),
+                                                            QStringLiteral("-png"), pdf, dir->filePath(QStringLiteral("p"))}),
+              0);
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        QImage printed(dir->filePath(QStringLiteral("p-%1.png").arg(page)));
+        ASSERT_FALSE(printed.isNull());
+        QImage ours(printed.size(), QImage::Format_RGB32);
+        ours.fill(Qt::white);
+        {
+            QPainter painter(&ours);
+            PlayAtPhysicalSize(painter, *p.PageMetafile(page), 50, 50);
+        }
+        const TInk a = Ink(printed), b = Ink(ours);
+        EXPECT_GT(a.count, 500);
+        EXPECT_NEAR(a.count, b.count, b.count * 0.25);
+        EXPECT_NEAR(a.centre.x(), b.centre.x(), 2.0); // 1 mm at 50 dpi
+        EXPECT_NEAR(a.centre.y(), b.centre.y(), 2.0);
+    }
+    // Where the text survives (a queue without the PostScript stage) it must be ours.
+    if (testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0 && text.contains(QStringLiteral("Bail")))
+        EXPECT_TRUE(text.contains(QStringLiteral("Bail imprimé page 3")));
+    if (!HasFailure())
+        QFile::remove(pdf);
+}
+
+TEST(CupsPrinting, PreviewReprintsOnTheChosenPrinter)
+{
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_QUEUE");
+    const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
+    if (queue.isEmpty() || outDir.isEmpty())
+        GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
+    std::unique_ptr<TPrinter> printer = TPrinter::Named(queue);
+    ASSERT_TRUE(printer);
+    SetApplicationPrinter(std::move(printer));
+    // A printout made on another device (here the virtual one) goes to the printer chosen in
+    // the print dialog as a copy of its pages.
+    const QString title = QStringLiteral("bailreprint%1").arg(QDateTime::currentMSecsSinceEpoch());
+    auto printout = std::make_unique<TPrintout>(nullptr, TPrinter::Virtual(), title);
+    for (int page = 1; page <= 2; ++page) {
+        printout->NewPage(1);
+        printout->Canvas()->Rectangle(300, -300, 1500, -900 - 300 * page);
+        printout->EndPage();
+    }
+    TPrintout *shown = printout.get();
+    TFPrintPreview preview(nullptr, std::move(printout));
+    int dialogs = 0;
+    TFPrintPreview::SetPrintDialogHook([&](QPrintDialog &) {
+        ++dialogs;
+        return int(QDialog::Accepted);
+    });
+    preview.PrintCommand();
+    TFPrintPreview::SetPrintDialogHook({});
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(shown->Printed());
+    EXPECT_EQ(ApplicationPrinter().Name(), queue); // put back as it was
+    QString pdf;
+    for (int i = 0; i < 120 && pdf.isEmpty(); ++i) {
+        const QStringList found = QDir(outDir).entryList({title + QStringLiteral("*.pdf")}, QDir::Files);
+        if (!found.isEmpty())
+            pdf = QDir(outDir).filePath(found.first());
+        else
+            QThread::msleep(500);
+    }
+    ASSERT_FALSE(pdf.isEmpty());
+    QThread::msleep(500);
+    QString info;
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2")))) << info.toStdString();
+    if (!HasFailure())
+        QFile::remove(pdf);
+}

@@ -1,0 +1,307 @@
+// The preview window driven as a user would: zoom box, buttons, keys, wheel, search, files.
+
+#include "printout/Preview.h"
+#include "ui/MLang.h"
+#include "ui/MessageBoxes.h"
+
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace printout;
+
+namespace {
+
+std::unique_ptr<TPrintout> Lease(int pages, const QString &title = QStringLiteral("Bail 42"))
+{
+    auto p = std::make_unique<TPrintout>(nullptr, TPrinter::Virtual(), title);
+    p->SetPageColor(0xFFFFFF);
+    for (int i = 1; i <= pages; ++i) {
+        p->NewPage(1);
+        TPageCanvas *c = p->Canvas();
+        c->SetTextAlign(emf::TA_BASELINE);
+        c->SetFontHeight(40);
+        c->TextOut(250, -400, QStringLiteral("Bail n° %1").arg(i));
+        c->TextOut(250, -600, QStringLiteral("Bailleur et locataire"));
+        c->TextOut(250, -800, QStringLiteral("Fin du bail, le locataire"));
+        p->EndPage();
+    }
+    return p;
+}
+
+// Answers every message box, keeping its text.
+struct TBoxes {
+    QStringList texts;
+    QMessageBox::StandardButton answer = QMessageBox::Yes;
+    TBoxes()
+    {
+        ui::SetMessageBoxHook([this](QMessageBox &box) {
+            texts.append(box.text());
+            return answer;
+        });
+    }
+    ~TBoxes() { ui::SetMessageBoxHook({}); }
+};
+
+} // namespace
+
+TEST(Preview, ZoomBoxRules)
+{
+    TFPrintPreview w(nullptr, Lease(1));
+    w.show();
+    // 100 % is the physical size: a Letter sheet at the screen's resolution.
+    const int ppi = w.Current()->Geometry().screenPpiX;
+    EXPECT_EQ(w.SheetSize(), QSize(MulDiv(ppi, 5100, 600), MulDiv(ppi, 6600, 600)));
+    w.ZoomIn();
+    EXPECT_EQ(w.Zoom(), 110);
+    w.ZoomIn();
+    EXPECT_EQ(w.Zoom(), 121);
+    w.SetZoomText(QStringLiteral("100"));
+    w.ZoomOut();
+    EXPECT_EQ(w.Zoom(), 91);
+    w.SetZoomText(QStringLiteral("abc"));
+    w.ApplyZoom();
+    EXPECT_EQ(w.SheetSize().width(), MulDiv(ppi, 5100, 600));
+    w.SetZoomText(QStringLiteral("1500"));
+    w.ApplyZoom();
+    EXPECT_EQ(w.ZoomBox()->currentText(), QStringLiteral("1000"));
+    // Typing keeps digits only.
+    w.ZoomBox()->lineEdit()->clear();
+    w.ZoomBox()->lineEdit()->setFocus();
+    QTest::keyClicks(w.ZoomBox()->lineEdit(), QStringLiteral("2a5x0"));
+    EXPECT_EQ(w.ZoomBox()->currentText(), QStringLiteral("250"));
+    QTest::keyClick(w.ZoomBox()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(w.SheetSize().width(), MulDiv(250, ppi * 5100LL, 600 * 100));
+    // Full page fits the box and shows its effective percentage.
+    w.resize(800, 600);
+    QApplication::processEvents();
+    w.FullPage();
+    EXPECT_EQ(w.SheetSize().height(), w.ScrollBox()->viewport()->height() - 30);
+    EXPECT_LT(w.Zoom(), 100);
+    w.PageWidth();
+    EXPECT_EQ(w.SheetSize().width(), w.ScrollBox()->viewport()->width() - 50);
+}
+
+TEST(Preview, NavigationButtonsKeysAndWheel)
+{
+    TFPrintPreview w(nullptr, Lease(25));
+    w.show();
+    EXPECT_EQ(w.Current()->CurrentPage(), 1);
+    EXPECT_FALSE(w.Button("BtnFirstPage")->isEnabled());
+    EXPECT_FALSE(w.Button("BtnPreviousPage")->isEnabled());
+    EXPECT_FALSE(w.Button("BtnRewind")->isEnabled());
+    EXPECT_TRUE(w.Button("BtnFastForward")->isEnabled());
+    EXPECT_EQ(w.PageIndicator()->text(), QStringLiteral("Page 1 de 25"));
+    QTest::mouseClick(w.Button("BtnFastForward"), Qt::LeftButton);
+    EXPECT_EQ(w.Current()->CurrentPage(), 11);
+    QTest::keyClick(&w, Qt::Key_PageDown);
+    EXPECT_EQ(w.Current()->CurrentPage(), 12);
+    QTest::keyClick(&w, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 22);
+    QTest::keyClick(&w, Qt::Key_PageDown, Qt::ControlModifier); // clamps
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    EXPECT_FALSE(w.Button("BtnLastPage")->isEnabled());
+    QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 1);
+    QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    QTest::keyClick(&w, Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier); // not in the table
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
+        QWheelEvent e(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, delta), Qt::NoButton, mods, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.ScrollBox()->viewport(), &e);
+    };
+    wheel(120, Qt::NoModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 24);
+    wheel(120, Qt::ControlModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 14);
+    wheel(-120, Qt::AltModifier);
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    wheel(120, Qt::ControlModifier | Qt::AltModifier); // ignored
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    const int zoom = w.Zoom();
+    wheel(-120, Qt::ShiftModifier);
+    EXPECT_EQ(w.Zoom(), MulDiv(zoom, 11, 10));
+    QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_LT(w.SheetSize().height(), w.ScrollBox()->viewport()->height());
+}
+
+TEST(Preview, DocumentsListAndClosing)
+{
+    auto *w = new TFPrintPreview(nullptr, Lease(2, QStringLiteral("Premier")));
+    w->show();
+    EXPECT_FALSE(w->Button("BtnPreviousPrintout")->isEnabled());
+    EXPECT_FALSE(w->Button("BtnSelectPrintout")->isEnabled());
+    EXPECT_TRUE(w->Current()->Previewed());
+    w->AddDocument(Lease(3, QStringLiteral("Second")));
+    EXPECT_EQ(w->DocumentCount(), 2);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Second"));
+    EXPECT_TRUE(w->Button("BtnNextPrintout")->isEnabled());
+    EXPECT_EQ(w->DocumentMenu()->actions().size(), 2);
+    QTest::keyClick(w, Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier); // wraps round
+    EXPECT_EQ(w->Current()->Title(), QStringLiteral("Premier"));
+    w->DocumentMenu()->actions().at(1)->trigger();
+    EXPECT_EQ(w->Current()->Title(), QStringLiteral("Second"));
+    EXPECT_EQ(w->PageIndicator()->text(), QStringLiteral("Page 1 de 3"));
+    QTest::keyClick(w, Qt::Key_X, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(w->DocumentCount(), 1);
+    EXPECT_EQ(w->Current()->Title(), QStringLiteral("Premier"));
+    EXPECT_EQ(w->DocumentMenu()->actions().size(), 1);
+    EXPECT_FALSE(w->Button("BtnNextPrintout")->isEnabled());
+    // The last document closes the window.
+    QTest::mouseClick(w->Button("BtnClosePrintout"), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+    delete w;
+}
+
+TEST(Preview, RefusesToCloseWhilePrinting)
+{
+    auto dir = testsupport::TempDir();
+    auto p = std::make_unique<TPrintout>(nullptr, TPrinter::PdfFile(dir->filePath(QStringLiteral("x.pdf")), 150), QStringLiteral("x"));
+    p->NewPage(1);
+    p->EndPage();
+    TPrinter *printer = p->Printer();
+    TFPrintPreview w(nullptr, std::move(p));
+    w.show();
+    ASSERT_TRUE(printer->Begin(QStringLiteral("x")));
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    printer->End();
+    EXPECT_TRUE(w.close());
+}
+
+TEST(Preview, LivesInAnMdiArea)
+{
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    TFPrintPreview *w = TFPrintPreview::ShowInMdi(&area, Lease(1, QStringLiteral("Dans la fenêtre")));
+    ASSERT_EQ(area.subWindowList().size(), 1);
+    EXPECT_TRUE(area.subWindowList().first()->isMaximized());
+    EXPECT_EQ(area.subWindowList().first()->windowTitle(), QStringLiteral("Dans la fenêtre"));
+    w->close();
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+}
+
+TEST(Preview, SearchWholeWordsAndUnderline)
+{
+    TFPrintPreview w(nullptr, Lease(3));
+    w.show();
+    QTest::keyClick(&w, Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(w.SearchPanel()->isVisible());
+    w.WholeWords()->setChecked(true);
+    QTest::keyClicks(w.SearchEdit(), QStringLiteral("bail"));
+    QTest::keyClick(w.SearchEdit(), Qt::Key_Return);
+    // "Bail n° 1" and "Fin du bail, ..." on each page; "Bailleur" is a longer word.
+    ASSERT_EQ(w.Hits().size(), 6u);
+    EXPECT_EQ(w.HitTexts().first(), QStringLiteral("Bail n° 1"));
+    EXPECT_EQ(w.Hits()[1].page, 1);
+    EXPECT_EQ(w.Hits()[2].page, 2);
+    EXPECT_TRUE(w.UnderlineVisible());
+    // The bar sits at the text's bottom, as wide as the text.
+    const TFindWords &hit = w.Hits()[0];
+    const QRect bar = w.UnderlineGeometry();
+    const double scale = double(w.SheetSize().width() - 2) / w.Current()->Geometry().sheetSize.width();
+    EXPECT_NEAR(bar.width(), hit.rect.width() * scale, 2);
+    EXPECT_NEAR(bar.left() - w.SheetPosition().x(), hit.rect.left() * scale, 3);
+    w.HitList()->setCurrentRow(4);
+    EXPECT_EQ(w.Current()->CurrentPage(), 3);
+    EXPECT_FALSE(TFPrintPreview::Matches(QStringLiteral("BAILLEUR"), QStringLiteral("BAIL"), true));
+    EXPECT_TRUE(TFPrintPreview::Matches(QStringLiteral("BAILLEUR"), QStringLiteral("BAIL"), false));
+    EXPECT_TRUE(TFPrintPreview::Matches(QStringLiteral("LE BAIL."), QStringLiteral("BAIL"), true));
+    EXPECT_TRUE(TFPrintPreview::Matches(QStringLiteral("BAILLEUR DU BAIL"), QStringLiteral("BAIL"), true));
+    EXPECT_FALSE(TFPrintPreview::Matches(QStringLiteral("BAILLEUR, SOUS-BAIL"), QStringLiteral("BAIL"), true));
+    // Match case finds nothing for the lower-case word at a run's start, and says so.
+    TBoxes boxes;
+    w.Search(QStringLiteral("bailleur"), true, false);
+    EXPECT_TRUE(w.Hits().empty());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(boxes.texts.first(), QStringLiteral("«bailleur» non trouvé"));
+    QTest::keyClick(&w, Qt::Key_PageDown);
+    EXPECT_FALSE(w.UnderlineVisible());
+}
+
+TEST(Preview, SavesPagesAsMetafilesAndOpensThem)
+{
+    auto dir = testsupport::TempDir();
+    TFPrintPreview w(nullptr, Lease(3));
+    TBoxes boxes;
+    boxes.answer = QMessageBox::Yes;
+    ASSERT_TRUE(w.SaveFile(dir->filePath(QStringLiteral("lease"))));
+    EXPECT_EQ(QDir(dir->path()).entryList({QStringLiteral("*.emf")}, QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("lease1.emf"), QStringLiteral("lease2.emf"), QStringLiteral("lease3.emf")}));
+    EXPECT_TRUE(boxes.texts.first().startsWith(QStringLiteral("Sauvegarder toutes les pages?")));
+    boxes.answer = QMessageBox::No;
+    w.Current()->SetCurrentPage(2);
+    ASSERT_TRUE(w.SaveFile(dir->filePath(QStringLiteral("one.emf"))));
+    const TMetafile one = TMetafile::Load(dir->filePath(QStringLiteral("one.emf")));
+    EXPECT_TRUE(one.SameRecords(*w.Current()->PageMetafile(2)));
+    // Opening appends the page and shows it.
+    ASSERT_TRUE(w.OpenEmf(dir->filePath(QStringLiteral("lease1.emf"))));
+    EXPECT_EQ(w.Current()->PageCount(), 4);
+    EXPECT_EQ(w.Current()->CurrentPage(), 4);
+    EXPECT_TRUE(w.Current()->PageMetafile(4)->SameRecords(*w.Current()->PageMetafile(1)));
+    // A damaged file is refused with a message and nothing is added.
+    QFile bad(dir->filePath(QStringLiteral("bad.emf")));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(200, '\x01'));
+    bad.close();
+    boxes.texts.clear();
+    EXPECT_FALSE(w.OpenEmf(bad.fileName()));
+    EXPECT_EQ(w.Current()->PageCount(), 4);
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("métafile")));
+}
+
+TEST(Preview, HotSpotsFromCommentRecords)
+{
+    auto p = Lease(1);
+    p->NewPage(1);
+    p->Canvas()->Comment(QByteArray("   100   200   900   300HTTP;https://example.org/bail;x"));
+    p->Canvas()->Comment(QByteArray("EMF+private"));
+    p->EndPage();
+    TFPrintPreview w(nullptr, std::move(p));
+    w.Current()->SetCurrentPage(2);
+    ASSERT_EQ(w.HotSpots().size(), 1u);
+    EXPECT_EQ(w.HotSpots()[0].rect, QRect(QPoint(100, 200), QPoint(900, 300)));
+    EXPECT_EQ(w.HotSpotHint(QPoint(500, 250), Qt::NoModifier), QStringLiteral("https://example.org/bail"));
+    EXPECT_EQ(w.HotSpotHint(QPoint(500, 250), Qt::ShiftModifier | Qt::ControlModifier),
+              QStringLiteral("HTTP;https://example.org/bail;x"));
+    EXPECT_EQ(w.HotSpotHint(QPoint(50, 250), Qt::NoModifier), QString());
+}
+
+TEST(Preview, ToolbarHintsInBothLanguages)
+{
+    TFPrintPreview w(nullptr, Lease(1));
+    w.Translation()->SetActiveLanguage(1);
+    EXPECT_EQ(w.Button("BtnZoomIn")->toolTip(), QStringLiteral("Zoom in (Ctrl++)"));
+    EXPECT_EQ(w.Button("BtnClosePrintout")->toolTip(), QStringLiteral("Close active document (Ctrl+Shift+X)"));
+    EXPECT_EQ(w.ZoomBox()->toolTip(), QStringLiteral("Zoom"));
+    EXPECT_EQ(w.PageIndicator()->text(), QStringLiteral("Page 1 of 1"));
+    EXPECT_EQ(w.WholeWords()->text(), QStringLiteral("Whole word only"));
+    EXPECT_EQ(w.ZoomBox()->count(), 16);
+    w.Translation()->SetActiveLanguage(0);
+    EXPECT_EQ(w.Button("BtnFind")->toolTip(), QStringLiteral("Rechercher (Ctrl+Shift+F)"));
+    EXPECT_EQ(w.Button("BtnRewind")->toolTip(), QStringLiteral("Pages précédentes (Ctrl+Pg préc)"));
+    // Commands that do not exist yet have no button.
+    EXPECT_EQ(w.Button("BtnExport"), nullptr);
+    EXPECT_EQ(w.Button("BtnSendMail"), nullptr);
+    EXPECT_EQ(w.Button("SBArchive"), nullptr);
+}
