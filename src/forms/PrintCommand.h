@@ -1,0 +1,44 @@
+#pragma once
+// The single-lease print command of the lease windows: positions the lessor and Annex print
+// cursors on the lease, asks for the pages (print) or takes them all (preview), records the
+// lease's pages into a printout and prints it or hands it to a preview window.
+
+#include <QDate>
+
+#include <functional>
+
+class QPrintDialog;
+class QWidget;
+
+namespace dataset {
+class TTable;
+}
+namespace printout {
+class TFPrintPreview;
+}
+
+namespace forms {
+
+// The toolbar button that asked for the command (the current-lease menu command is SBPrint).
+enum class TPrintButton { SBPrint, SBPreview };
+
+// Puts the lessor cursor (ordered on NOLOCATEUR) on the lease's lessor and the Annex print
+// cursor (ordered on NOBAIL) on the lease's Annex row; a cursor without such a row is moved
+// past its last row, so that the row reads as absent.
+void PositionPrintRows(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint);
+
+// The whole command for the current row of lease. windowAnnexPresent: the window's own Annex
+// cursor stands on the lease's Annex row (the dialog then offers 12 pages to an elderly
+// kind). Engine errors propagate; printer failures are shown in a box. The wait cursor is
+// restored on every way out.
+void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lease, dataset::TTable &lessor,
+                       dataset::TTable &annexPrint, bool windowAnnexPresent);
+
+// The preview window the last preview command showed (null once it is closed).
+printout::TFPrintPreview *CurrentLeasePreview();
+
+// Tests answer the print dialog through the hook: it gets the prepared dialog and returns
+// its result instead of showing it. An empty hook shows the dialog.
+void SetLeasePrintDialogHook(std::function<int(QPrintDialog &)> hook);
+
+} // namespace forms

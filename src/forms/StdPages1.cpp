@@ -1,0 +1,298 @@
+// Page 1 of the lease: the parties (section A) and the dwelling (section B).
+
+#include "forms/StdPages.h"
+#include "forms/StdPagesTables.h"
+
+#include "db/Settings.h"
+#include "printout/EmfFormat.h"
+#include "printout/PageCanvas.h"
+#include "printout/Printout.h"
+
+namespace forms {
+
+using namespace stdpages;
+
+namespace {
+
+constexpr TAnchor L = TAnchor::Left, C = TAnchor::Centre;
+
+// ---- Section A ----
+
+const TText kPartyTexts[] = {
+    {600, 520, 31, C, "le locataire", "the lessee"},
+    {600, 870, 31, C, "le locataire", "the lessee"},
+    {1570, 520, 31, C, "et le propriétaire (locateur)", "and the landlord (lessor)"},
+    // first lessee
+    {130, 585, 3, L, "Nom", "Name"},
+    {130, 655, 3, L, "N°", "No."},
+    {315, 655, 3, L, "Rue", "Street"},
+    {855, 655, 3, L, "App.", "Apt."},
+    {130, 730, 3, L, "Municipalité", "Municipality"},
+    {775, 700, 3, L, "Code", "Postal"},
+    {775, 730, 3, L, "postal", "code"},
+    {130, 780, 3, L, "Téléphone", "Telephone"},
+    {130, 810, 3, L, "(domicile)", nullptr},
+    {610, 780, 3, L, "Téléphone", "Telephone"},
+    {610, 810, 3, L, "(autre)", "(other)"},
+    // second lessee
+    {130, 925, 3, L, "Nom", "Name"},
+    {130, 995, 3, L, "N°", "No."},
+    {315, 995, 3, L, "Rue", "Street"},
+    {855, 995, 3, L, "App.", "Apt."},
+    {130, 1065, 3, L, "Municipalité", "Municipality"},
+    {775, 1035, 3, L, "Code", "Postal"},
+    {775, 1065, 3, L, "postal", "code"},
+    {130, 1120, 3, L, "Téléphone", "Telephone"},
+    {130, 1150, 3, L, "(domicile)", nullptr},
+    {610, 1120, 3, L, "Téléphone", "Telephone"},
+    {610, 1150, 3, L, "(autre)", "(other)"},
+    // lessor
+    {1115, 585, 3, L, "Nom", "Name"},
+    {1115, 655, 3, L, "N°", "No."},
+    {1300, 655, 3, L, "Rue", "Street"},
+    {1840, 655, 3, L, "App.", "Apt."},
+    {1115, 730, 3, L, "Municipalité", "Municipality"},
+    {1760, 700, 3, L, "Code", "Postal"},
+    {1760, 730, 3, L, "postal", "code"},
+    {1115, 780, 3, L, "Téléphone", "Telephone"},
+    {1115, 810, 3, L, "(domicile)", nullptr},
+    {1595, 780, 3, L, "Téléphone", "Telephone"},
+    {1595, 810, 3, L, "(autre)", "(other)"},
+    {1115, 870, 9, L, "S'il y a lieu, représenté par", "Where applicable, represented by"},
+    {1115, 1080, 9, L, "mandaté à cet effet.", "mandated for that purpose."},
+    {1115, 925, 3, L, "Nom", "Name"},
+    {1115, 1000, 3, L, "Fonction", "Position"},
+    // notes under the section
+    {115, 1224, 5, L,
+     "-   Les noms indiqués au bail doivent être celui du locataire et celui du propriétaire ou celui que la loi les "
+     "autorise à utiliser.",
+     "-   The names indicated in the lease shall be that of the lessee and that of the landlord or the name that the "
+     "law authorizes them to use."},
+    {115, 1257, 5, L, "-   Le singulier inclut le pluriel.", "-   The singular includes the plural."},
+};
+
+const TLine kPartyLines[] = {
+    {130, 595, 1070, 595},   {130, 665, 1070, 665},   {130, 740, 1070, 740},   {130, 820, 1070, 820},
+    {130, 935, 1070, 935},   {130, 1005, 1070, 1005}, {130, 1075, 1070, 1075}, {1115, 595, 2055, 595},
+    {1115, 665, 2055, 665},  {1115, 740, 2055, 740},  {1115, 820, 2055, 820},  {1115, 935, 2055, 935},
+    {1115, 1010, 2055, 1010}, {1085, 450, 1085, 1160},
+};
+
+const TValue kLesseeValues[] = {
+    {250, 585, L, "A_NOM1"},     {235, 655, C, "A_NO1"},    {600, 655, C, "A_RUE1"},
+    {1000, 655, C, "A_APP1"},    {530, 730, C, "A_MUNIC1"}, {900, 730, L, "A_CP1"},
+    {300, 810, L, "A_TELDOM1", TShow::Phone},               {750, 810, L, "A_TELAUT1", TShow::Phone},
+    {250, 925, L, "A_NOM2"},     {235, 995, C, "A_NO2"},    {600, 995, C, "A_RUE2"},
+    {1000, 995, C, "A_APP2"},    {530, 1065, C, "A_MUNIC2"}, {900, 1065, L, "A_CP2"},
+    {300, 1145, L, "A_TELDOM2", TShow::Phone},              {750, 1145, L, "A_TELAUT2", TShow::Phone},
+};
+
+const TValue kLessorValues[] = {
+    {1200, 585, L, "Nom"},  {1220, 655, C, "No"},    {1590, 655, C, "Rue"}, {1975, 655, C, "App"},
+    {1505, 730, C, "Munic"}, {1940, 730, C, "CP"},
+    {1300, 810, L, "TELDOM", TShow::Phone},          {1750, 810, L, "TELAUT", TShow::Phone},
+    {1250, 925, L, "Nomrep"}, {1250, 995, L, "Fonction"},
+};
+
+// ---- Section B ----
+
+const TText kDwellingTexts[] = {
+    {130, 1680, 9, L, "Le logement est loué à des fins résidentielles seulement.",
+     "The dwelling is leased for residential purposes only."},
+    {2021, 1750, 9, L, ",", ""},
+    {130, 1815, 9, L,
+     "mais pas plus du tiers de la superficie totale ne servira à cette dernière fin (art. 1892 C.c.V.).",
+     "but no more than one-third of the total area will be used for that second purpose (art. 1892 C.C.V.)."},
+    {130, 1890, 9, L, "Stationnement extérieur", "Outdoor parking"},
+    {130, 1955, 9, L, "Stationnement intérieur", "Indoor parking"},
+    {130, 2020, 9, L, "Remise/espace de rangement", "Locker/storage space"},
+    {130, 2170, 9, L, "Des meubles sont loués et inclus dans le loyer.", "Furniture is leased and included in the rent."},
+    {130, 2225, 25, L, "Cuisine", "Kitchen"},
+    {630, 2225, 25, L, "Chambre(s)", "Rooms"},
+    {1160, 2225, 25, L, "Salon", "Living room"},
+    {1680, 2225, 25, L, "Autres", "Other"},
+    // furniture items
+    {130, 2270, 9, L, "Cuisinière", "Stove"},
+    {130, 2315, 9, L, "Réfrigérateur", "Refrigerator"},
+    {130, 2360, 9, L, "Table", nullptr},
+    {130, 2405, 9, L, "Chaise(s)", "Chair(s)"},
+    {130, 2495, 9, L, "Lave-vaisselle", "Dishwasher"},
+    {630, 2270, 9, L, "Lit(s)", "Bed(s)"},
+    {630, 2405, 9, L, "Commode(s)", "Chest(s) of drawers"},
+    {630, 2490, 9, L, "Table(s) de nuit", "Bed table(s)"},
+    {1160, 2270, 9, L, "Divan(s)", "Couch(es)"},
+    {1160, 2360, 9, L, "Fauteuil(s)", "Armchair(s)"},
+    {1160, 2450, 9, L, "Table(s)", "Living room table(s)"},
+    {1680, 2270, 9, L, "Laveuse", "Washer"},
+    {1680, 2315, 9, L, "Sécheuse", "Dryer"},
+};
+
+const TBox kDwellingBoxes[] = {
+    {660, 1860, "B_EXT"},       {660, 1925, "B_INT"},      {660, 1990, "B_REMISE"},
+    {470, 2235, "B_CUIS"},      {470, 2280, "B_REFRIG"},   {470, 2325, "B_TABLE"},
+    {470, 2370, "B_CHAISE"},    {470, 2460, "B_LAVEVAIS"}, {980, 2235, "B_LIT"},
+    {980, 2370, "B_COMMOD"},    {980, 2460, "B_TABNUI"},   {1500, 2235, "B_DIVAN"},
+    {1500, 2325, "B_FAUT"},     {1500, 2415, "B_TABSAL"},  {2000, 2235, "B_LAVEUSE"},
+    {2000, 2280, "B_SECHEUSE"},
+};
+
+const TYesNo kDwellingYesNo[] = {
+    {1230, 1510, 1680, 1650, "B_FINRESID"},
+    {1060, 1250, 2170, 2135, "B_MEUBLE"},
+};
+
+// A label whose line runs from its end to lineEnd, 4 units under the baseline.
+struct TFill {
+    int x, y;
+    const char *fr, *en;
+    int lineEnd;
+};
+
+const TFill kDwellingFills[] = {
+    {1700, 1485, "App. ", "Apt. ", 2032},
+    {130, 1550, "Municipalité ", "Municipality ", 1387},
+    {1405, 1550, "Code postal ", "Postal code ", 2032},
+    {130, 1615, "Nombre de pièces ", "Number of rooms ", 628},
+    {770, 1890, "Nombre de places ", "Number of places", 1288},
+    {1297, 1890, "Emplacements ", "Parking spaces ", 2032},
+    {770, 1955, "Nombre de places ", "Number of places", 1288},
+    {1297, 1955, "Emplacements ", "Parking spaces ", 2032},
+    {770, 2020, "Précisions ", "Specify ", 2032},
+    {130, 2090, "Autres ", "Other ", 2032},
+    // furniture counts and sizes
+    {150, 2450, "nombre ", "number ", 463},
+    {650, 2315, "nombre ", "number ", 970},
+    {650, 2360, "format ", "size ", 970},
+    {650, 2450, "nombre ", "number ", 970},
+    {650, 2535, "nombre ", "number ", 970},
+    {1180, 2315, "nombre ", "number ", 1492},
+    {1180, 2405, "nombre ", "number ", 1492},
+    {1180, 2490, "nombre ", "number ", 1492},
+};
+
+const TLine kDwellingLines[] = {
+    {130, 2540, 463, 2540},   {1160, 2540, 1531, 2540}, {1680, 2360, 2032, 2360}, {1680, 2405, 2032, 2405},
+    {1680, 2450, 2032, 2450}, {1680, 2495, 2032, 2495}, {1680, 2540, 2032, 2540},
+};
+
+const TValue kDwellingValues[] = {
+    {275, 1485, C, "B_NO"},        {500, 1485, L, "B_RUE"},       {1850, 1485, L, "B_APP"},
+    {350, 1550, L, "B_MUNIC"},     {1650, 1550, L, "B_CP"},       {500, 1615, L, "B_NBPIECE"},
+    {950, 1748, L, "B_FINMIXTE"},  {1150, 1890, L, "B_EXT_NBPL"}, {1600, 1890, L, "B_EXT_EMPL"},
+    {1150, 1955, L, "B_INT_NBPL"}, {1600, 1955, L, "B_INT_EMPL"}, {1000, 2020, L, "B_PRECISIO"},
+    {250, 2090, L, "B_AUTRE"},     {350, 2450, L, "B_CHAISE_N"},  {150, 2535, L, "B_CUISINE"},
+    {800, 2315, L, "B_LIT_N"},     {800, 2360, L, "B_LIT_F"},     {800, 2450, L, "B_COMMOD_N"},
+    {800, 2535, L, "B_TABNUI_N"},  {1350, 2315, L, "B_DIVAN_N"},  {1350, 2405, L, "B_FAUT_N"},
+    {1350, 2490, L, "B_TABSAL_N"}, {1160, 2535, L, "B_SALON"},    {1680, 2355, L, "B_AUTRE1"},
+    {1680, 2400, L, "B_AUTRE2"},   {1680, 2445, L, "B_AUTRE3"},   {1680, 2490, L, "B_AUTRE4"},
+    {1680, 2535, L, "B_AUTRE5"},
+};
+
+const TBandTitle kDwellingTitles[] = {
+    {1090, 1340, "DESCRIPTION ET DESTINATION DU LOGEMENT LOUÉ,", "DESCRIPTION AND DESTINATION OF LEASED DWELLING,"},
+    {1090, 1400, "DES ACCESSOIRES ET DÉPENDANCES", "ACCESSORIES AND DEPENDENCIES"},
+};
+const TBandTitle kPartyTitle[] = {{1090, 425, "ENTRE", "BETWEEN"}};
+
+// The corner triangle with "Partie 1" written along its diagonal in a rotated font.
+void DrawCorner(TPageCanvas &canvas)
+{
+    DrawLine(canvas, 115, 120, 355, 120);
+    DrawLine(canvas, 355, 120, 115, 360);
+    DrawLine(canvas, 115, 360, 115, 120);
+    printout::TLogFont font;
+    font.height = FittedHeight(34);
+    font.weight = 700;
+    font.escapement = -450;
+    font.orientation = -450;
+    font.faceName = QLatin1String(FormFont(34).face);
+    const uint32_t rotated = canvas.CreateFontIndirect(font);
+    const uint32_t previous = canvas.SelectObject(rotated);
+    DrawText(canvas, 230, 230, Pick("Partie 1", "Part 1"), TAnchor::Centre);
+    if (previous)
+        canvas.SelectObject(previous);
+    canvas.DeleteObject(rotated);
+}
+
+void DrawTitleBlock(TPageCanvas &canvas, const TRow &lease)
+{
+    BeginSectionBand(canvas, 370, 70, 1810, 335, 21);
+    canvas.TextOut(1090, -280, Pick("BAIL", "LEASE"));
+    SetFormFont(canvas, 31);
+    const QString title = Pick("FORMULAIRE OBLIGATOIRE DE LA OSTREVANE", "MANDATORY FORM OF THE OSTREVANE");
+    ShrinkFontToWidth(canvas, title, 1400);
+    canvas.TextOut(1090, -120, title);
+    EndSectionBand(canvas);
+
+    SetFormFont(canvas, 15);
+    DrawText(canvas, 1835, 220, Pick("Bail n°", "Lease No."));
+    DrawLine(canvas, 1835, 335, 2070, 335);
+    SetFormFont(canvas, 9);
+    DrawText(canvas, 1900, 330, lease.Text("NOBAIL"));
+}
+
+void DrawSectionA(TPageCanvas &canvas, const TLeaseRows &rows)
+{
+    DrawFrame(canvas, 115, 425, 2065, 1160, 5);
+    DrawSectionLetter(canvas, 93, 360, QStringLiteral("A"));
+    DrawBand(canvas, 370, 360, 1810, 450, kPartyTitle);
+    DrawLines(canvas, kPartyLines);
+    DrawTexts(canvas, kPartyTexts);
+    DrawMarked(canvas, 115, 1192,
+               Pick("-   Le terme ^propriétaire ^utilisé dans le bail a le même sens que le terme locateur utilisé dans "
+                    "la loi.",
+                    "-   The term ^landlord ^used in the lease has the same meaning as the term lessor in the law."),
+               5, 22);
+    DrawValues(canvas, rows.lease, kLesseeValues);
+    DrawValues(canvas, rows.lessor, kLessorValues); // nothing when the lessor row is absent
+}
+
+void DrawSectionB(TPageCanvas &canvas, const TRow &lease)
+{
+    DrawFrame(canvas, 115, 1395, 2065, 2610, 5);
+    DrawSectionLetter(canvas, 93, 1330, QStringLiteral("B"));
+    DrawBand(canvas, 370, 1270, 1810, 1420, kDwellingTitles);
+
+    SetFormFont(canvas, 9);
+    // The civic number's line is 200 long; the street label follows it.
+    const QString number = Pick("N° ", "No. ");
+    DrawText(canvas, 130, 1485, number);
+    int r = 130 + canvas.TextWidth(number);
+    DrawLine(canvas, r, 1489, r + 200, 1489);
+    DrawFillInLine(canvas, r + 205, 1485, Pick("Rue ", "Street "), 1683);
+    for (const TFill &f : kDwellingFills)
+        DrawFillInLine(canvas, f.x, f.y, Pick(f.fr, f.en), f.lineEnd);
+    // The mixed-purpose line ends at 2019, with a comma after it in French only.
+    r = DrawFillInLine(canvas, 130, 1750, Pick("Si non, à des fins mixtes d'habitation et ",
+                                               "If not, for combined purposes of housing and "),
+                       2019, 3);
+    SetFormFont(canvas, 2);
+    DrawText(canvas, r, 1778, Pick("Préciser", "Specify"));
+    DrawLines(canvas, kDwellingLines);
+    DrawTexts(canvas, kDwellingTexts);
+    DrawBoxes(canvas, lease, kDwellingBoxes);
+    DrawYesNos(canvas, lease, kDwellingYesNo);
+    DrawValues(canvas, lease, kDwellingValues);
+    DrawMarked(canvas, 130, 2590,
+               Pick("Il serait indiqué que les parties fassent une description de l'^état des lieux ^lors de la "
+                    "délivrance du logement (art. 1890 C.c.V.).",
+                    "The parties should make a description of the ^condition of the premises ^at the time of the "
+                    "delivery of the dwelling (art. 1890 C.C.V.)."),
+               5, 22);
+}
+
+} // namespace
+
+void PaintStdPage1(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    RestoreNormalState(canvas);
+    // The footer comes first: the emblem is the first thing on the page.
+    DrawFirstPageFooter(canvas, PageText(1));
+    DrawCorner(canvas);
+    DrawTitleBlock(canvas, rows.lease);
+    DrawSectionA(canvas, rows);
+    DrawSectionB(canvas, rows.lease);
+}
+
+} // namespace forms

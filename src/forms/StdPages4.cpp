@@ -1,0 +1,137 @@
+// Page 4 of the lease: restrictions on the fixing of the rent (section F) and the notice to a
+// new lessee (section G).
+
+#include "forms/StdPages.h"
+#include "forms/StdPagesTables.h"
+
+#include "db/Settings.h"
+#include "printout/PageCanvas.h"
+#include "printout/Printout.h"
+
+namespace forms {
+
+using namespace stdpages;
+
+namespace {
+
+constexpr TAnchor L = TAnchor::Left, C = TAnchor::Centre, R = TAnchor::Right;
+
+const TText kTexts[] = {
+    {1080, 265, 25, C, "Section à remplir lorsqu'une des situations qui y sont décrites s'applique.",
+     "Section to be completed where one of the situations described herein applies."},
+    {130, 400, 9, L, "une autre condition du bail parce que", "modification of another condition of the lease because"},
+    {185, 570, 25, L, "ou", "or"},
+    {130, 810, 9, L,
+     "Le tribunal peut toutefois statuer sur toute autre demande relative au bail (exemple : diminution de loyer).",
+     "However, the Court may rule on any other application concerning the lease (e.g., decrease in rent)."},
+    {1080, 1445, 25, C, "Avis à remettre obligatoirement par le propriétaire ou le sous-locateur",
+     "Mandatory notice to be given by the landlord or the sublessor at the time the lease"},
+    {1080, 1490, 25, C, "lors de la conclusion du bail, sauf lorsque la section F est remplie.",
+     "is entered into, except when section F is completed."},
+    {300, 1675, 9, L, "", "$ "},
+    {990, 1675, 9, R, "$ par mois", "per month"},
+    {1300, 1675, 9, R, "par semaine", "per week"},
+    {1500, 1675, 9, R, "autre ", "other "},
+    {1955, 1675, 9, L, ".", nullptr},
+    {300, 1750, 9, L, "Le bien loué et les conditions de votre bail sont les mêmes.",
+     "The property leased and the conditions of your lease are the same."},
+    {300, 1800, 9, L,
+     "Si non, les changements suivants ont été apportés (exemples : ajout d'un stationnement, chauffage à la ",
+     "If not, the following changes have been made (e.g., addition of parking, heating to be paid by the"},
+    {300, 1845, 9, L, "charge du locataire):", "lessee):"},
+    {300, 2073, 3, L, "Date", nullptr},
+    {1110, 2073, 3, L, "Signature du propriétaire ou du sous-locateur", "Signature of the landlord or sublessor"},
+    {1090, 2515, 29, C, "La partie 1 du bail doit être assemblée à la partie 2 pour ne former qu'un seul document.",
+     "Part 1 of the lease must be joined to it's part 2 in order to make a single document."},
+    {1090, 2560, 29, C, "La partie 1 et la partie 2 forment un tout indissociable.", "Part 1 and part 2 must be used together."},
+};
+
+const TLine kLines[] = {
+    {1510, 1678, 1950, 1678}, {300, 1910, 2050, 1910}, {300, 1975, 2050, 1975},
+    {300, 2045, 768, 2045},   {1110, 2045, 2050, 2045},
+};
+
+const TBox kBoxes[] = {
+    {130, 420, "F_LOG1"}, {130, 595, "F_LOG2"}, {1000, 1640, "G_MOIS"}, {1310, 1640, "G_SEMAINE"},
+};
+
+const TYesNo kYesNo[] = {{1570, 1730, 1750, 1715, "G_MEME"}};
+
+const TValue kValues[] = {
+    {1510, 1675, L, "G_AUTRE"},
+    {300, 1907, L, "G_CHANG1"},
+    {300, 1972, L, "G_CHANG2"},
+    {300, 2042, L, "G_DATE", TShow::DateText},
+};
+
+// The date a building became ready for habitation: a date line 670 long ending with a period.
+void ReadyDate(TPageCanvas &canvas, int baseline, const char *fr, const char *en, const QDate &date)
+{
+    SetFormFont(canvas, 9);
+    const QString label = Pick(fr, en);
+    DrawText(canvas, 185, baseline, label);
+    const int r = 185 + canvas.TextWidth(label);
+    DrawDateLine(canvas, r, baseline, date, 130, 510);
+    DrawLine(canvas, r + 660, baseline + 3, r + 670, baseline + 3);
+    SetFormFont(canvas, 9);
+    DrawText(canvas, r + 675, baseline, QStringLiteral("."));
+}
+
+// The four title lines of both bands, in the font the first line was shrunk to.
+void DrawTitles(TPageCanvas &canvas)
+{
+    BeginSectionBand(canvas, 300, 70, 1875, 215, 12);
+    BeginSectionBand(canvas, 300, 1250, 1875, 1395, 12);
+    const QString first = Pick("RESTRICTIONS AU DROIT À LA FIXATION DU LOYER ET À LA MODIFICATION",
+                               "RESTRICTIONS ON THE RIGHT TO HAVE THE RENT FIXED AND THE");
+    ShrinkFontToWidth(canvas, first, 1500);
+    canvas.TextOut(1080, -130, first);
+    canvas.TextOut(1080, -185, Pick("DU BAIL PAR LA OSTREVANE (art. 1955 C.c.V.)",
+                                    "LEASE MODIFIED BY THE OSTREVANE (art. 1955 C.C.V.)"));
+    canvas.TextOut(1080, -1315, Pick("AVIS AU NOUVEAU LOCATAIRE OU AU SOUS-LOCATAIRE", "NOTICE TO A NEW LESSEE OR SUBLESSEE"));
+    canvas.TextOut(1080, -1380, Pick("(art. 1896 et 1950 C.c.V.)", "(arts. 1896 and 1950 C.C.V.)"));
+    EndSectionBand(canvas);
+}
+
+} // namespace
+
+void PaintStdPage4(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &lease = rows.lease;
+    const bool english = !db::IsFrench(db::PrintingLanguage());
+    RestoreNormalState(canvas);
+    DrawFrame(canvas, 110, 180, 2065, 1130, 6);
+    DrawFrame(canvas, 110, 1370, 2065, 2400, 6);
+    DrawTitles(canvas);
+    DrawSectionLetter(canvas, 93, 120, QStringLiteral("F"));
+    DrawSectionLetter(canvas, 93, 1310, QStringLiteral("G"));
+
+    canvas.SetPenWidth(3);
+    DrawLine(canvas, 300, 295, 1875, 295);
+    DrawLine(canvas, 300, 1508, 1875, 1508);
+    canvas.SetPenWidth(1);
+
+    DrawMarked(canvas, 130, 355,
+               Pick("Le locataire et le propriétaire ^ne peuvent demander à la Ostrevane ^de fixer le loyer ou de "
+                    "modifier",
+                    "The lessee and the landlord ^may not apply to the Ostrevane ^for the fixing of the rent or for the"),
+               9, 25);
+    DrawTexts(canvas, kTexts);
+    DrawLegalLines(canvas, 4);
+    DrawLines(canvas, kLines);
+    DrawBoxes(canvas, lease, kBoxes);
+    DrawYesNos(canvas, lease, kYesNo);
+    ReadyDate(canvas, 520, "l'habitation le ", "habitation on ", lease.Date("F_PRETHAB1"));
+    ReadyDate(canvas, 735, "pour l'habitation le ", "habitation on ", lease.Date("F_PRETHAB2"));
+
+    // The lowest rent of the notice; in English the dollar sign comes before its line.
+    SetFormFont(canvas, 9);
+    const int start = english ? 300 + canvas.TextWidth(QStringLiteral("$ ")) : 300;
+    DrawLine(canvas, start, 1678, start + 495, 1678);
+    DrawText(canvas, start, 1675, StarFill(canvas, lease.Text("G_LOYER"), 495, 1));
+    DrawValues(canvas, lease, kValues);
+    DrawPageFooter(canvas, PageText(4));
+}
+
+} // namespace forms

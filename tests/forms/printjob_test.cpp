@@ -1,0 +1,282 @@
+// The print job of one lease: the pages drawn, the printing language, the print command of the
+// lease windows (dialog, printer, preview) and bailtool's render command.
+
+#include "LeaseFixture.h"
+
+#include "printout/Metafile.h"
+#include "printout/Preview.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QThread>
+
+using namespace formstest;
+
+namespace {
+
+QStringList PageFooters(const printout::TPrintout &p)
+{
+    QStringList out;
+    for (int i = 1; i <= p.PageCount(); ++i)
+        for (const auto &r : printout::TextRuns(*p.PageMetafile(i)))
+            if (r.text.startsWith(QLatin1String("Page ")) && r.text.endsWith(QLatin1String(" 10")))
+                out << r.text;
+    return out;
+}
+
+int PdfPages(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return int(QString::fromLatin1(f.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+} // namespace
+
+class PrintJob : public LeaseFixture {};
+
+TEST_F(PrintJob, StandardLeaseDrawsFourPagesAndRangesStopThere)
+{
+    const QString n = StandardLease();
+    SetFields(n, {{"LANGUEIMP", "F"}});
+    auto all = Print(n);
+    EXPECT_EQ(m_drawn, 4);
+    EXPECT_EQ(all->PageCount(), 4);
+    EXPECT_EQ(PageFooters(*all), (QStringList{QStringLiteral("Page 1 de 10"), QStringLiteral("Page 2 de 10"),
+                                              QStringLiteral("Page 3 de 10"), QStringLiteral("Page 4 de 10")}));
+    auto range = Print(n, 3, 6);
+    EXPECT_EQ(range->PageCount(), 2);
+    EXPECT_EQ(PageFooters(*range), (QStringList{QStringLiteral("Page 3 de 10"), QStringLiteral("Page 4 de 10")}));
+    auto past = Print(n, 5, 12);
+    EXPECT_EQ(past->PageCount(), 0);
+}
+
+TEST_F(PrintJob, ElderlyLeaseWithoutAnnexPrintsItsLeasePagesOnly)
+{
+    const QString n = FindLease([](const QString &k) { return forms::IsElderlyKey(k) && !forms::IsCooperativeKey(k); });
+    // Its Annex row gone, the lease still prints, without any message.
+    ASSERT_TRUE(m_annex->FindKey(n));
+    m_annex->Delete();
+    auto p = Print(n);
+    EXPECT_FALSE(forms::TRow(m_annex.get()).Present());
+    EXPECT_EQ(p->PageCount(), 4);
+}
+
+TEST_F(PrintJob, PrintingLanguageComesFromTheLease)
+{
+    const QString n = StandardLease();
+    db::SetWorkingLanguage(QStringLiteral("F"));
+    for (const auto &[language, expect] : {std::pair{"A", "BETWEEN"}, std::pair{"F", "ENTRE"}, std::pair{"", "BETWEEN"}}) {
+        SetFields(n, {{"LANGUEIMP", QString::fromLatin1(language)}});
+        auto p = Print(n, 1, 1);
+        EXPECT_EQ(db::PrintingLanguage(), QString::fromLatin1(language));
+        EXPECT_TRUE(HasText(Runs(*p, 1), QString::fromLatin1(expect))) << language;
+    }
+    EXPECT_EQ(db::WorkingLanguage(), QLatin1String("F"));
+}
+
+TEST_F(PrintJob, PositioningLeavesMissingRowsAbsent)
+{
+    const QString n = StandardLease();
+    SetFields(n, {{"NOLOCATEUR", 2}});
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+    EXPECT_TRUE(forms::TRow(m_lessor.get()).Present());
+    EXPECT_EQ(m_lessor->FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger(), 2);
+    EXPECT_FALSE(forms::TRow(m_annex.get()).Present()); // a standard lease has no Annex row
+
+    SetFields(n, {{"NOLOCATEUR", QVariant()}});
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+    EXPECT_FALSE(forms::TRow(m_lessor.get()).Present());
+}
+
+// The print command through a real print queue stand-in: Qt's PDF printer as the
+// application's printer, the dialog answered by the hook.
+class PrintCommand : public LeaseFixture {
+protected:
+    void SetUp() override
+    {
+        LeaseFixture::SetUp();
+        m_pdf = Dir() + QStringLiteral("/out.pdf");
+        printout::SetApplicationPrinter(printout::TPrinter::PdfFile(m_pdf, 300));
+    }
+    void TearDown() override
+    {
+        forms::SetLeasePrintDialogHook({});
+        printout::SetApplicationPrinter(printout::TPrinter::Default());
+        LeaseFixture::TearDown();
+    }
+    QString m_pdf;
+};
+
+TEST_F(PrintCommand, DialogOffersTheLeasePagesAndPrintsTheRangeChosen)
+{
+    const QString n = StandardLease();
+    SetFields(n, {{"LANGUEIMP", "A"}});
+    int offered = 0;
+    forms::SetLeasePrintDialogHook([&](QPrintDialog &dialog) {
+        offered = dialog.maxPage();
+        dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+        dialog.setFromTo(2, 3);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
+    EXPECT_EQ(offered, 4);
+    EXPECT_EQ(PdfPages(m_pdf), 2);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PrintCommand, CancelledDialogPrintsNothing)
+{
+    const QString n = StandardLease();
+    forms::SetLeasePrintDialogHook([](QPrintDialog &) { return int(QDialog::Rejected); });
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
+    EXPECT_FALSE(QFile::exists(m_pdf));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PrintCommand, PreviewBuildsEveryPageWithoutDialog)
+{
+    const QString n = StandardLease();
+    bool asked = false;
+    forms::SetLeasePrintDialogHook([&](QPrintDialog &) {
+        asked = true;
+        return int(QDialog::Rejected);
+    });
+    db::SetWorkingLanguage(QStringLiteral("A"));
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPreview, *m_lease, *m_lessor, *m_annex, false);
+    EXPECT_FALSE(asked);
+    printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
+    ASSERT_NE(preview, nullptr);
+    ASSERT_EQ(preview->DocumentCount(), 1);
+    EXPECT_EQ(preview->Current()->PageCount(), 4);
+    EXPECT_EQ(preview->Current()->Title(), QLatin1String("Lease of the Ostrevane"));
+    EXPECT_EQ(preview->Current()->PageColor(), 0x00FFFFFFu);
+    EXPECT_FALSE(QFile::exists(m_pdf));
+    delete preview;
+    EXPECT_EQ(forms::CurrentLeasePreview(), nullptr);
+}
+
+class RenderCommand : public LeaseFixture {};
+
+TEST_F(RenderCommand, WritesOnePictureOrMetafilePerPage)
+{
+    const QString n = StandardLease();
+    SetFields(n, {{"LANGUEIMP", "F"}, {"A_NOM1", "Rosalie Tremblay"}});
+    m_lease.reset(); // the command opens the tables itself
+    const QString png = Dir() + QStringLiteral("/png/lease");
+    QString out, err;
+    ASSERT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), n, QStringLiteral("--png"), png,
+                                QStringLiteral("--dpi"), QStringLiteral("40")},
+                               &out, &err),
+              0)
+        << err.toStdString();
+    for (int page = 1; page <= 4; ++page) {
+        QImage image(QStringLiteral("%1-%2.png").arg(png).arg(page));
+        ASSERT_FALSE(image.isNull()) << page;
+        EXPECT_NEAR(image.width(), 8.5 * 40, 2);
+    }
+    EXPECT_FALSE(QFile::exists(QStringLiteral("%1-5.png").arg(png)));
+    // The title block is black on white paper...
+    const QPoint inBlock(int(400 * 40 / 254.0), int(100 * 40 / 254.0));
+    EXPECT_LT(QImage(png + QStringLiteral("-1.png")).pixelColor(inBlock).lightness(), 64);
+    // ... and outlined only when the folder saves toner.
+    {
+        auto config = Open(db::kBailConf, "");
+        config->First();
+        config->Edit();
+        config->FieldByName(QStringLiteral("SAVETONER"))->SetAsBoolean(true);
+        config->Post();
+    }
+    ASSERT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), n, QStringLiteral("--pages"),
+                                QStringLiteral("1-1"), QStringLiteral("--png"), png, QStringLiteral("--dpi"),
+                                QStringLiteral("40")},
+                               &out, &err),
+              0);
+    EXPECT_GT(QImage(png + QStringLiteral("-1.png")).pixelColor(inBlock).lightness(), 192);
+
+    const QString emf = Dir() + QStringLiteral("/emf/lease");
+    ASSERT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), n, QStringLiteral("--pages"),
+                                QStringLiteral("1-2"), QStringLiteral("--emf"), emf},
+                               &out, &err),
+              0)
+        << err.toStdString();
+    const printout::TMetafile first = printout::TMetafile::Load(emf + QStringLiteral("-1.emf"));
+    const auto runs = printout::TextRuns(first);
+    EXPECT_TRUE(HasText(runs, QStringLiteral("Rosalie Tremblay")));
+    EXPECT_TRUE(HasText(runs, QStringLiteral("Page 1 de 10")));
+    EXPECT_TRUE(QFile::exists(emf + QStringLiteral("-2.emf")));
+    EXPECT_FALSE(QFile::exists(emf + QStringLiteral("-3.emf")));
+}
+
+TEST_F(RenderCommand, RefusesUnknownLeasesAndBadArguments)
+{
+    const QString prefix = Dir() + QStringLiteral("/x");
+    QString out, err;
+    EXPECT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), QStringLiteral("99999"),
+                                QStringLiteral("--png"), prefix},
+                               &out, &err),
+              1);
+    EXPECT_TRUE(err.contains(QLatin1String("99999"))) << err.toStdString();
+    EXPECT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), QStringLiteral("1"),
+                                QStringLiteral("--pages"), QStringLiteral("4-2"), QStringLiteral("--png"), prefix},
+                               &out, &err),
+              1);
+    EXPECT_EQ(testsupport::Run(testsupport::Bailtool(),
+                               {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), QStringLiteral("1")}, &out,
+                               &err),
+              1);
+    EXPECT_TRUE(QDir(Dir()).entryList({QStringLiteral("x*")}).isEmpty());
+}
+
+TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
+{
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_QUEUE");
+    const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
+    if (queue.isEmpty() || outDir.isEmpty())
+        GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
+    if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    std::unique_ptr<printout::TPrinter> printer = printout::TPrinter::Named(queue);
+    ASSERT_TRUE(printer) << "queue " << queue.toStdString() << " not found";
+    printout::SetApplicationPrinter(std::move(printer));
+    forms::SetLeasePrintDialogHook([](QPrintDialog &) { return int(QDialog::Accepted); });
+    const QStringList before = QDir(outDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+
+    const QString n = StandardLease();
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
+    forms::SetLeasePrintDialogHook({});
+
+    // cups-pdf names the file after the job title, the working language's one.
+    QString pdf;
+    for (int i = 0; i < 120 && pdf.isEmpty(); ++i) {
+        for (const QString &f : QDir(outDir).entryList({QStringLiteral("Bail*.pdf")}, QDir::Files))
+            if (!before.contains(f))
+                pdf = QDir(outDir).filePath(f);
+        if (pdf.isEmpty())
+            QThread::msleep(500);
+    }
+    printout::SetApplicationPrinter(printout::TPrinter::Default());
+    ASSERT_FALSE(pdf.isEmpty()) << "no PDF from CUPS in " << outDir.toStdString();
+    QThread::msleep(500); // the backend may still be closing the file
+    QString info;
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+4")))) << info.toStdString();
+    if (!HasFailure())
+        QFile::remove(pdf);
+}
