@@ -2,16 +2,45 @@
 // added to the program gets its line here; until then its menu item stays disabled.
 
 #include "app/Config.h"
+#include "app/Help.h"
 #include "app/Main.h"
+#include "entry/Bailstd.h"
 #include "entry/Locateur.h"
+#include "forms/PrintCommand.h"
 
 namespace app {
 
+namespace {
+
+// What the entry windows reach through hooks because they sit below the application:
+// the help viewer and the printing of a lease.
+void InstallEntryHooks()
+{
+    entry::SetHelpTopicHook([](int topic) { THelp::Instance().Command(1, topic); });
+    entry::TBailStdForm::SetPrintHook([](entry::TBailStdForm &form, bool preview) {
+        // The dialog offers the Annex pages when the window stands on the lease's Annex row.
+        const bool annex = form.IsElderly() && form.SeekAnnexe();
+        forms::PrintCurrentLease(&form, preview ? forms::TPrintButton::SBPreview : forms::TPrintButton::SBPrint,
+                                 form.BailStdTable(), form.LocateurTable(), form.AnnexePrintTable(), annex);
+    });
+}
+
+} // namespace
+
 TWindowCommands DefaultWindowCommands()
 {
+    InstallEntryHooks();
     TWindowCommands commands;
-    // The MDI area adopts the window.
+    // The MDI area adopts the windows.
     commands.lessorWindow = [](QWidget *) -> ui::TMdiChild * { return new entry::TLocateurForm(nullptr); };
+    commands.leaseWindow = [](QWidget *, bool elderly, bool coop, const QString &key) -> ui::TMdiChild * {
+        if (coop)
+            return nullptr; // the cooperative window is not part of this build
+        auto *form = new entry::TBailStdForm(nullptr, elderly);
+        if (!key.isEmpty())
+            form->GoToLease(key);
+        return form;
+    };
     commands.configuration = [](QWidget *parent) {
         TConfigForm form(parent);
         if (form.Opened())

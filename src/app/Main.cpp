@@ -7,6 +7,8 @@
 #include "app/Splash.h"
 #include "app/Startup.h"
 #include "dataset/DBNavigator.h"
+#include "dataset/DataSource.h"
+#include "dataset/Table.h"
 #include "db/BailKey.h"
 #include "db/Settings.h"
 #include "dbase/File.h"
@@ -213,9 +215,13 @@ TMainForm::TMainForm(TWindowCommands commands, QWidget *parent)
 TMainForm::~TMainForm()
 {
     ConnectMenuMaj(false);
-    // The children go with the window; their end must not call back into it.
-    for (QMdiSubWindow *sub : m_mdi->subWindowList())
+    // The toolbar is taken back first, so that no child holds it while it goes; then the
+    // children go while this window still exists, without reaching its slots.
+    ResetToolbar();
+    for (QMdiSubWindow *sub : m_mdi->subWindowList()) {
         sub->disconnect(this);
+        delete sub;
+    }
 }
 
 // The menu bar as a table; a struct so that it may name the window's private handlers.
@@ -510,8 +516,22 @@ void TMainForm::SpB_FindBailClick()
     if (key.isEmpty())
         return;
     const std::optional<db::TLeaseKind> kind = db::KindFromPrefix(key);
-    if (kind)
-        OpenLeaseWindow(db::IsElderly(*kind), db::IsCooperative(*kind), key);
+    if (!kind)
+        return;
+    const bool elderly = db::IsElderly(*kind);
+    const bool coop = db::IsCooperative(*kind);
+    // The active lease window takes the lease when it is of that kind and ready; otherwise
+    // a new window of the kind opens on it.
+    auto *active = dynamic_cast<ui::TLeaseChild *>(ActiveChild());
+    if (active && active->IsElderly() == elderly && active->IsCooperative() == coop && Navig->isEnabled())
+        active->GoToLease(key);
+    else
+        OpenLeaseWindow(elderly, coop, key);
+    if (auto *now = dynamic_cast<ui::TLeaseChild *>(ActiveChild()); now && !now->IsCooperative())
+        now->AjusteDates();
+    if (dataset::TDataSource *source = Navig->DataSource(); source && source->DataSet()
+        && source->DataSet()->State() == dataset::TDataSetState::Browse)
+        source->DataSet()->Refresh();
 }
 
 void TMainForm::IDM_ImpLotClick()

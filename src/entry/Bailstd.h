@@ -49,7 +49,7 @@ using THelpTopicHook = std::function<void(int topic)>;
 void SetHelpTopicHook(THelpTopicHook hook);
 void ShowHelpTopic(int topic);
 
-class TBailStdForm : public QWidget, public ui::TMdiChild {
+class TBailStdForm : public QWidget, public ui::TMdiChild, public ui::TLeaseChild {
     Q_OBJECT
 public:
     static constexpr int kHelpContext = 6;
@@ -66,14 +66,15 @@ public:
     int HelpContext() const override { return kHelpContext; }
     QWidget &ChildWidget() override { return *this; }
 
-    bool IsElderly() const { return m_elderly; }
+    bool IsElderly() const override { return m_elderly; }
+    bool IsCooperative() const override { return false; }
     db::TLeaseKind Kind() const { return m_elderly ? db::TLeaseKind::ON : db::TLeaseKind::NN; }
     // Moves to the lease with that BAILAHCOOP key; stays where it is when there is none.
-    void GoToLease(const QString &key);
+    void GoToLease(const QString &key) override;
     // Shows the saved data of the lease's lessor.
     void RelocateLessor();
     // Loads the eight split dates from their fields (typed, unsaved parts are lost).
-    void AjusteDates();
+    void AjusteDates() override;
     // Copies the current lease (and its Annex row) into a new saved lease and shows it;
     // nothing unless the lease is in browse state.
     void CopyCurrentLease();

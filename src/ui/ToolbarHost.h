@@ -50,4 +50,17 @@ public:
     virtual QWidget &ChildWidget() = 0;
 };
 
+// A lease window, as the lease search sees it: its kind, and the moves the search asks of it.
+class TLeaseChild {
+public:
+    virtual ~TLeaseChild() = default;
+
+    virtual bool IsElderly() const = 0;
+    virtual bool IsCooperative() const = 0;
+    // Moves to the lease with that key; stays where it is when there is none.
+    virtual void GoToLease(const QString &key) = 0;
+    // The split dates shown again from the current lease (nothing where there are none).
+    virtual void AjusteDates() = 0;
+};
+
 } // namespace ui

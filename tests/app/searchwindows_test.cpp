@@ -1,0 +1,114 @@
+// The lease search of the main window: which lease window shows the lease chosen.
+
+#include "AppTestUtil.h"
+
+#include "app/Main.h"
+#include "db/BailKey.h"
+#include "db/Demo.h"
+#include "dataset/Field.h"
+#include "dataset/Table.h"
+#include "entry/Bailstd.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace apptest;
+
+namespace {
+
+class SearchWindows : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db::InitSettings();
+        m_dir = testsupport::TempDir();
+        db::MakeDemoFolder(m_dir->path(), 24, 3);
+        m_cwd = std::make_unique<TCurrentDir>(m_dir->path());
+        m_form = std::make_unique<app::TMainForm>();
+        m_form->Start();
+        m_form->show();
+        // The last lease of each kind, as the search would give it.
+        dataset::TTable t;
+        t.SetTableName(db::TableFile(m_dir->path(), db::kBailStd, "dbf"));
+        t.SetIndexName(QStringLiteral("BAILAHCOOP"));
+        t.Open();
+        for (t.First(); !t.Eof(); t.Next()) {
+            const QString key = t.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString();
+            m_keys[key.left(2)].push_back(key);
+        }
+        ASSERT_GE(m_keys[QStringLiteral("NN")].size(), 2u);
+        ASSERT_GE(m_keys[QStringLiteral("ON")].size(), 2u);
+    }
+    void TearDown() override
+    {
+        db::SetLeaseSearchHook({});
+        m_form.reset();
+        Settle();
+        m_cwd.reset();
+        db::InitSettings();
+    }
+    // Runs the search button as if the user had chosen key.
+    void Choose(const QString &key)
+    {
+        db::SetLeaseSearchHook([key](QObject *) { return key; });
+        m_form->Button(QStringLiteral("SpB_FindBail"))->click();
+        Settle();
+    }
+    entry::TBailStdForm *Active() const
+    {
+        QMdiSubWindow *sub = m_form->MdiArea()->activeSubWindow();
+        return sub ? qobject_cast<entry::TBailStdForm *>(sub->widget()) : nullptr;
+    }
+    QString ActiveKey() const
+    {
+        return Active()->BailStdTable().FieldByName(QStringLiteral("BAILAHCOOP"))->AsString();
+    }
+    int Windows() const { return int(m_form->MdiArea()->subWindowList().size()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TCurrentDir> m_cwd;
+    std::unique_ptr<app::TMainForm> m_form;
+    std::map<QString, std::vector<QString>> m_keys;
+};
+
+} // namespace
+
+TEST_F(SearchWindows, ALeaseOpensInAWindowOfItsKindOrInTheActiveOne)
+{
+    ASSERT_TRUE(m_form->Button(QStringLiteral("SpB_FindBail"))->isEnabled());
+    const QString nn = m_keys[QStringLiteral("NN")].front();
+    const QString on1 = m_keys[QStringLiteral("ON")].front();
+    const QString on2 = m_keys[QStringLiteral("ON")].back();
+
+    Choose(QString()); // cancelled: nothing opens
+    EXPECT_EQ(Windows(), 0);
+
+    Choose(nn);
+    ASSERT_EQ(Windows(), 1);
+    ASSERT_NE(Active(), nullptr);
+    EXPECT_FALSE(Active()->IsElderly());
+    EXPECT_EQ(ActiveKey(), nn);
+
+    // Another kind: a second window rather than the active regular one.
+    Choose(on1);
+    ASSERT_EQ(Windows(), 2);
+    EXPECT_TRUE(Active()->IsElderly());
+    EXPECT_EQ(ActiveKey(), on1);
+
+    // The same kind: the active window moves.
+    Choose(on2);
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(ActiveKey(), on2);
+}
+
+TEST_F(SearchWindows, AVanishedLeaseLeavesANewWindowOnItsLastLease)
+{
+    const QString last = m_keys[QStringLiteral("NN")].back();
+    Choose(db::LeaseKey(db::TLeaseKind::NN, QStringLiteral("77777777")));
+    ASSERT_EQ(Windows(), 1);
+    EXPECT_EQ(ActiveKey(), last);
+}
