@@ -8,6 +8,8 @@
 #include "db/Demo.h"
 #include "db/Schema.h"
 
+#include "BenchApp.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -24,13 +26,8 @@ constexpr int kLeases = 10000;
 
 QApplication &App()
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bail_bench";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = new QApplication(argc, argv);
-    return *app;
+    bench::EnsureApplication();
+    return *qApp;
 }
 
 // One demo folder and one grid on its leases, in key order, made once per run.

@@ -7,6 +7,8 @@
 #include "dbase/Database.h"
 #include "entry/Bailstd.h"
 
+#include "BenchApp.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -19,14 +21,7 @@ constexpr int kLeases = 10000;
 
 void EnsureApplication()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bail_bench";
-    static char *argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    bench::EnsureApplication();
 }
 
 // One demo folder behind DbBailData, made once per run.

@@ -6,6 +6,8 @@
 #include "printout/Printout.h"
 #include "printout/PdfExport.h"
 
+#include "BenchApp.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -24,14 +26,7 @@ namespace {
 // QPdfWriter needs the GUI part of Qt; without a display it runs offscreen.
 void NeedGui()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "bail_bench";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
+    bench::EnsureApplication();
 }
 
 QTemporaryDir &Scratch()

@@ -7,6 +7,8 @@
 #include "printout/Player.h"
 #include "printout/Printout.h"
 
+#include "BenchApp.h"
+
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -21,14 +23,7 @@ namespace {
 // The player and the font engine need Qt's GUI part; no display is needed.
 void EnsureApplication()
 {
-    static std::unique_ptr<QGuiApplication> app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "bail_bench";
-        static char *argv[] = {name, nullptr};
-        return QCoreApplication::instance() ? nullptr : std::make_unique<QGuiApplication>(argc, argv);
-    }();
+    bench::EnsureApplication();
 }
 
 const QString kTexts[] = {QStringLiteral("Bail n° 2024-0017"), QStringLiteral("Locateur :"),
