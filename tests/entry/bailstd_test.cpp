@@ -11,6 +11,7 @@
 #include "db/LeaseRules.h"
 #include "db/Settings.h"
 #include "dbase/EngineError.h"
+#include "dbase/Table.h"
 #include "entry/Bailstd.h"
 #include "entry/Inputmnt.h"
 #include "entry/Locateur.h"
@@ -19,6 +20,8 @@
 #include "ui/ToolbarHost.h"
 
 #include <QApplication>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLocale>
@@ -738,6 +741,41 @@ TEST_F(BailStdTest, TwoWindowsOnOneLeaseAreToldTheRowIsTaken)
     EXPECT_EQ(second.Lease().State(), TDataSetState::Browse);
     ASSERT_FALSE(errors.codes.empty());
     EXPECT_EQ(errors.codes[0], 10247);
+}
+
+TEST_F(BailStdTest, ALeaseHeldByAnotherProcessIsToldAndKeepsItsText)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("1"), QStringLiteral("Tremblay"));
+    int ready[2], release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        dbase::Table leases(folder.File(db::kBailStd), dbase::Table::Mode::Shared);
+        leases.LockRecord(1);
+        char c = 1;
+        (void)!write(ready[1], &c, 1);
+        (void)!read(release[0], &c, 1);
+        _exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    {
+        TErrors errors;
+        TWindow w(false);
+        QApplication::setActiveWindow(w.form.get());
+        w.Type("E_A_Nom1", QStringLiteral("X"));
+        EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+        ASSERT_FALSE(errors.codes.empty());
+        EXPECT_EQ(errors.codes[0], 10241);
+    }
+    (void)!write(release[1], &c, 1);
+    waitpid(child, nullptr, 0);
+    TTable t;
+    Open(t, "BailStd.dbf", nullptr);
+    EXPECT_EQ(t.FieldByName(QStringLiteral("A_NOM1"))->AsString(), QLatin1String("Tremblay"));
 }
 
 TEST_F(BailStdTest, EnglishWindowKeepsTheFormWordsAndSetsItsOwnCaptions)
