@@ -3,8 +3,6 @@
 #include "forms/StdPages.h"
 #include "forms/StdPagesTables.h"
 
-#include "db/Settings.h"
-#include "printout/EmfFormat.h"
 #include "printout/PageCanvas.h"
 #include "printout/Printout.h"
 
