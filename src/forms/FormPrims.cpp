@@ -86,14 +86,19 @@ void CalibrateFormFonts()
     // Widths come from the shared font engine, unhinted, so they scale with the height and
     // the fitted heights hold for the printer, the screen and the page units alike.
     const QString sentence = ReferenceSentence();
+    CalibrateFormFonts([&sentence](const FontRecord &f, int height) {
+        const pdf::TFontFace *face = pdf::TFontEngine::Instance().Face(QLatin1String(f.face), f.bold, f.italic);
+        return face ? face->TextWidth(sentence, face->EmForHeight(height)) : 0.0;
+    });
+}
+
+void CalibrateFormFonts(const TSentenceMeasure &measure)
+{
     for (int i = 1; i <= kFormFontCount; ++i) {
         FontRecord &f = g_fonts[size_t(i)];
-        const pdf::TFontFace *face = pdf::TFontEngine::Instance().Face(QLatin1String(f.face), f.bold, f.italic);
         int height = f.nominalHeight;
-        if (face) {
-            while (height > 1 && face->TextWidth(sentence, face->EmForHeight(height)) > f.referenceWidth)
-                --height;
-        }
+        while (height > 1 && measure(f, height) > f.referenceWidth)
+            --height;
         f.fittedHeight = height;
     }
 }

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <vector>
 
 namespace printout {
@@ -44,6 +45,10 @@ const FontRecord &FormFont(int index);
 // the first height at which the reference sentence is no wider than the reference width.
 // The loop stops at height 1 whatever the font.
 void CalibrateFormFonts();
+// The same with another measure of the reference sentence: its width at a height in an
+// entry's face and style (a printer whose substitute for a face is wider, in tests).
+using TSentenceMeasure = std::function<double(const FontRecord &entry, int height)>;
+void CalibrateFormFonts(const TSentenceMeasure &measure);
 // The fitted heights, for tests and listings (index 1 to 39).
 int FittedHeight(int index);
 

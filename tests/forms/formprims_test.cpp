@@ -73,6 +73,30 @@ TEST(FormFonts, CalibrationNeverWidensAndKeepsFontsThatFit)
     EXPECT_EQ(QLatin1String(FormFont(37).face), QLatin1String("Times"));
 }
 
+TEST(FormFonts, ANarrowPrinterKeepsTheNominalHeightsAndAWideOneLowersThem)
+{
+    // Widths proportional to the height: exactly the reference at the nominal height, or 20 % wider.
+    auto scaled = [](double factor) {
+        return [factor](const FontRecord &f, int height) {
+            return factor * f.referenceWidth * height / f.nominalHeight;
+        };
+    };
+    CalibrateFormFonts(scaled(1.0));
+    for (int i = 1; i <= kFormFontCount; ++i)
+        EXPECT_EQ(FormFont(i).fittedHeight, FormFont(i).nominalHeight) << i;
+    CalibrateFormFonts(scaled(1.2));
+    for (int i = 1; i <= kFormFontCount; ++i) {
+        const FontRecord &f = FormFont(i);
+        EXPECT_LT(f.fittedHeight, f.nominalHeight) << i;
+        EXPECT_LE(1.2 * f.fittedHeight, f.nominalHeight + 1e-9) << i;
+        EXPECT_GT(1.2 * (f.fittedHeight + 1), f.nominalHeight) << i;
+    }
+    // A measure that never fits still ends, at height 1.
+    CalibrateFormFonts([](const FontRecord &, int) { return 1e9; });
+    EXPECT_EQ(FormFont(9).fittedHeight, 1);
+    CalibrateFormFonts();
+}
+
 TEST_F(FormPage, FittedFontsMakeTheReferenceSentenceFitItsWidth)
 {
     CalibrateFormFonts();
