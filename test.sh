@@ -28,12 +28,14 @@ start_cups_queue() {
   if ! cupsd -c "$cups_dir"/cupsd.conf -s "$cups_dir"/cups-files.conf; then
     echo "== CUPS: cupsd did not start; the printing test will skip"; return 0
   fi
-  export CUPS_SERVER="$cups_dir/cups.sock"
-  for _ in $(seq 20); do [ -S "$CUPS_SERVER" ] && break; sleep 0.5; done
-  if lpadmin -p bailpdf -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null && lpadmin -d bailpdf; then
-    # cups-pdf writes into the job owner's ~/PDF.
-    export BAIL_CUPS_QUEUE=bailpdf BAIL_CUPS_OUT="$HOME/PDF"
-    echo "== CUPS: queue bailpdf on $CUPS_SERVER"
+  local server="$cups_dir/cups.sock"
+  for _ in $(seq 20); do [ -S "$server" ] && break; sleep 0.5; done
+  if CUPS_SERVER="$server" lpadmin -p bailpdf -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null &&
+     CUPS_SERVER="$server" lpadmin -d bailpdf; then
+    # Only the printing tests talk to this scheduler (they pass it on as CUPS_SERVER to a child
+    # of their own); cups-pdf writes into the job owner's ~/PDF.
+    export BAIL_CUPS_SERVER="$server" BAIL_CUPS_PDF_QUEUE=bailpdf BAIL_CUPS_OUT="$HOME/PDF"
+    echo "== CUPS: queue bailpdf on $server"
   else
     echo "== CUPS: the cups-pdf queue could not be made; the printing test will skip"
   fi

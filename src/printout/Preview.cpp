@@ -139,6 +139,13 @@ TFPrintPreview::TFPrintPreview(QWidget *owner, std::unique_ptr<TPrintout> printo
 
 TFPrintPreview::~TFPrintPreview()
 {
+    // The controls outlive this part of the window: nothing of theirs may call back into it.
+    for (QObject *child : findChildren<QObject *>()) {
+        child->removeEventFilter(this);
+        QObject::disconnect(child, nullptr, this, nullptr);
+    }
+    if (m_scrollBox)
+        m_scrollBox->viewport()->removeEventFilter(this);
     for (auto &doc : m_documents) {
         doc->OnProgress = nullptr;
         doc->OnBeforePageChange = nullptr;

@@ -1,6 +1,8 @@
 // Printing through a real CUPS queue that writes PDF files (cups-pdf). ./test.sh starts a
-// private cupsd with such a queue and names it in BAIL_CUPS_QUEUE, with the folder the PDF
-// files land in as BAIL_CUPS_OUT; without them the test is skipped.
+// private cupsd with such a queue: its socket in BAIL_CUPS_SERVER, the queue in
+// BAIL_CUPS_PDF_QUEUE and the folder the PDF files land in as BAIL_CUPS_OUT; without them the
+// tests are skipped. Each test runs in a child of this program that alone sees the scheduler
+// (CUPS_SERVER), so the other tests keep a machine without printers.
 
 #include "printout/Player.h"
 #include "printout/Preview.h"
@@ -8,7 +10,9 @@
 
 #include "TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QProcess>
 #include <QDialog>
 #include <QDir>
 #include <QImage>
@@ -48,14 +52,48 @@ TInk Ink(const QImage &image)
     return ink;
 }
 
+enum class TWhere { Skip, Done, Here };
+
+// Skip without a scheduler; Done once the test ran in a child that sees it; Here in that
+// child, where the test runs for real.
+TWhere RunInCupsChild(const char *test)
+{
+    const QString server = qEnvironmentVariable("BAIL_CUPS_SERVER");
+    if (qEnvironmentVariable("BAIL_CUPS_CHILD") == QLatin1String("1"))
+        return TWhere::Here;
+    if (server.isEmpty() || qEnvironmentVariableIsEmpty("BAIL_CUPS_PDF_QUEUE") || qEnvironmentVariableIsEmpty("BAIL_CUPS_OUT"))
+        return TWhere::Skip;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), server);
+    env.insert(QStringLiteral("BAIL_CUPS_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=CupsPrinting.") + QLatin1String(test)});
+    const bool finished = child.waitForFinished(300000);
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    return TWhere::Done;
+}
+
+#define CUPS_TEST_PROLOGUE(name)                                                                   \
+    do {                                                                                           \
+        const TWhere where = RunInCupsChild(name);                                                 \
+        if (where == TWhere::Skip)                                                                 \
+            GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";  \
+        if (where == TWhere::Done)                                                                 \
+            return;                                                                                \
+    } while (0)
+
 } // namespace
 
 TEST(CupsPrinting, ThreePagesReachTheQueue)
 {
-    const QString queue = qEnvironmentVariable("BAIL_CUPS_QUEUE");
+    CUPS_TEST_PROLOGUE("ThreePagesReachTheQueue");
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
-    if (queue.isEmpty() || outDir.isEmpty())
-        GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
     if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))
         GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
     std::unique_ptr<TPrinter> printer = TPrinter::Named(queue);
@@ -112,18 +150,18 @@ TEST(CupsPrinting, ThreePagesReachTheQueue)
         EXPECT_NEAR(a.centre.y(), b.centre.y(), 2.0);
     }
     // Where the text survives (a queue without the PostScript stage) it must be ours.
-    if (testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0 && text.contains(QStringLiteral("Bail")))
+    if (testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text) == 0 && text.contains(QStringLiteral("Bail"))) {
         EXPECT_TRUE(text.contains(QStringLiteral("Bail imprimé page 3")));
+    }
     if (!HasFailure())
         QFile::remove(pdf);
 }
 
 TEST(CupsPrinting, PreviewReprintsOnTheChosenPrinter)
 {
-    const QString queue = qEnvironmentVariable("BAIL_CUPS_QUEUE");
+    CUPS_TEST_PROLOGUE("PreviewReprintsOnTheChosenPrinter");
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
-    if (queue.isEmpty() || outDir.isEmpty())
-        GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
     std::unique_ptr<TPrinter> printer = TPrinter::Named(queue);
     ASSERT_TRUE(printer);
     SetApplicationPrinter(std::move(printer));
