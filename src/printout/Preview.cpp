@@ -1,6 +1,8 @@
 #include "printout/Preview.h"
 
 #include "dataset/Common.h"
+#include "pdf/PdfBox.h"
+#include "printout/PdfExport.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
@@ -991,18 +993,43 @@ QString Proposed(const QString &title)
 
 } // namespace
 
+bool TFPrintPreview::SavePdf(const QString &fileNameIn)
+{
+    if (!m_current)
+        return false;
+    QString fileName = fileNameIn;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".pdf");
+    try {
+        ui::TWaitCursor wait;
+        if (ExportTo(*m_current, fileName, QStringLiteral("ACROBAT"), 1, m_current->PageCount()))
+            return true;
+        ui::ErrorBox(French() ? QStringLiteral("Le fichier %1 ne peut pas être créé.").arg(fileName)
+                              : QStringLiteral("The file %1 cannot be created.").arg(fileName),
+                     this);
+    } catch (const pdf::EPdfError &e) {
+        ui::ErrorBox(e.Message(), this);
+    }
+    return false;
+}
+
 void TFPrintPreview::BtnSaveToDiskClick()
 {
     if (!m_current)
         return;
-    // Only the metafile format exists so far; the printout file and PDF come with their writers.
-    const QString filter = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
-    QFileDialog dialog(this, QString(), Proposed(m_current->Title()), filter);
+    // The metafile and PDF formats; the printout file comes with its own writer.
+    const QString emf = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
+    const QString pdf = French() ? QStringLiteral("Document PDF (*.pdf)") : QStringLiteral("PDF document (*.pdf)");
+    QFileDialog dialog(this, QString(), Proposed(m_current->Title()));
+    dialog.setNameFilters({emf, pdf});
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("emf"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    SaveFile(dialog.selectedFiles().first());
+    const QString file = dialog.selectedFiles().first();
+    if (dialog.selectedNameFilter() == pdf)
+        SavePdf(file);
+    else
+        SaveFile(file);
 }
 
 void TFPrintPreview::BtnOpenClick()

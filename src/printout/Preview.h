@@ -79,6 +79,9 @@ public:
     // Asks "all pages?" as the save command does, then SaveEmf; the name gets ".emf" when it
     // has no extension.
     bool SaveFile(const QString &fileName);
+    // Every page of the shown printout as a PDF document (the name gets ".pdf" when it has
+    // no extension). Errors are shown in a box; nothing is left of a failed file.
+    bool SavePdf(const QString &fileName);
     bool OpenEmf(const QString &fileName);
 
     // Search.

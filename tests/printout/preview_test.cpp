@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -268,6 +270,31 @@ TEST(Preview, SavesPagesAsMetafilesAndOpensThem)
     EXPECT_EQ(w.Current()->PageCount(), 4);
     ASSERT_EQ(boxes.texts.size(), 1);
     EXPECT_TRUE(boxes.texts.first().contains(QStringLiteral("métafile")));
+}
+
+TEST(Preview, SavesThePrintoutAsAPdfDocument)
+{
+    auto dir = testsupport::TempDir();
+    TFPrintPreview w(nullptr, Lease(3));
+    TBoxes boxes;
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir->path()); // the export's listing goes to the current folder
+    ASSERT_TRUE(w.SavePdf(dir->filePath(QStringLiteral("lease"))));
+    QDir::setCurrent(cwd);
+    const QString pdf = dir->filePath(QStringLiteral("lease.pdf"));
+    ASSERT_TRUE(QFileInfo::exists(pdf));
+    EXPECT_TRUE(QFileInfo::exists(dir->filePath(QStringLiteral("emf.txt"))));
+    EXPECT_TRUE(boxes.texts.isEmpty());
+    if (testsupport::HaveProgram(QStringLiteral("pdfinfo"))) {
+        QString info;
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\b")))) << info.toStdString();
+    }
+    // A folder that does not exist: a message, and no file anywhere.
+    const QString missing = dir->filePath(QStringLiteral("nope/lease.pdf"));
+    EXPECT_FALSE(w.SavePdf(missing));
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(missing));
 }
 
 TEST(Preview, HotSpotsFromCommentRecords)
