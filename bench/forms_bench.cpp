@@ -2,6 +2,7 @@
 
 #include "BenchApp.h"
 
+#include "dataset/Field.h"
 #include "dataset/Table.h"
 #include "db/Demo.h"
 #include "db/FieldProps.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-// A demo folder of 100 filled leases with its three tables open, made once per run.
+// A demo folder of filled leases of every kind with its three tables open, made once per run.
 struct TFolder {
     QTemporaryDir dir;
     dataset::TTable lease, lessor, annex;
@@ -27,7 +28,7 @@ struct TFolder {
     TFolder()
     {
         bench::EnsureApplication();
-        db::MakeDemoFolder(dir.path(), 100, 10);
+        db::MakeDemoFolder(dir.path(), 240, 10);
         Open(lease, db::kBailStd, "BAILAHCOOP");
         Open(lessor, db::kLocateur, "NOLOCATEUR");
         Open(annex, db::kAnnexe, "NOBAIL");
@@ -70,9 +71,14 @@ void BM_PrintJobOfHundredLeases(benchmark::State &state)
     for (auto _ : state) {
         printout::TPrintout p(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bench"));
         forms::CalibrateFormFonts();
-        int pages = 0;
-        for (f.lease.First(); !f.lease.Eof(); f.lease.Next())
+        // The first 100 leases of the standard kinds: 400 pages.
+        int pages = 0, leases = 0;
+        for (f.lease.First(); !f.lease.Eof() && leases < 100; f.lease.Next()) {
+            if (forms::IsCooperativeKey(f.lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString()))
+                continue;
             pages += forms::PrintLease(1, forms::kLeasePages, f.Rows(), p);
+            ++leases;
+        }
         state.counters["pages"] = pages;
     }
 }
