@@ -58,6 +58,7 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBAIL_SANITIZE=ON >/
 cmake --build build-asan -j "$jobs"
 echo "== tests under sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions="$(pwd)/tests/lsan.supp" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
 
 echo "== fuzzers (${fuzz_seconds}s each)"

@@ -1,30 +1,10 @@
-// The widget tests need one QApplication for the whole run; the offscreen platform
-// stands in for a display when none is set.
+// The widget tests share one application object for the whole run.
 
-#include <QApplication>
-#include <gtest/gtest.h>
-
-#include <memory>
+#include "QtEnvironment.h"
 
 namespace {
 
-class TQtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "dataset_tests";
-        static char *argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-const auto *const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
+const auto *const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new testsupport::TQtEnvironment<>("dataset_tests"));
 
 } // namespace
