@@ -45,6 +45,7 @@ stop_cups_queue() {
   if [ -n "${cups_dir:-}" ]; then rm -rf "$cups_dir"; fi
 }
 trap stop_cups_queue EXIT
+trap 'exit 130' INT TERM
 start_cups_queue
 
 echo "== build (RelWithDebInfo)"
