@@ -653,7 +653,8 @@ QWidget *TBailStdForm::MakeItem(const TFormSection &section, const TFormItem *&i
         break;
     }
     // A small caption under the control, as the form prints "Préciser" under its line.
-    if (item[1].kind == K::Under) {
+    const TFormItem *end = section.items.data() + section.items.size();
+    if (item + 1 != end && item[1].kind == K::Under) {
         ++item;
         auto *holder = new QWidget(parent);
         auto *v = new QVBoxLayout(holder);

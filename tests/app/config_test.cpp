@@ -211,6 +211,9 @@ TEST(ConfigDialog, RowHeldByAnotherProcessAsksToRetry)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // Only the parent keeps the ends it writes: if it dies, the child reads EOF and ends.
+        close(ready[0]);
+        close(release[1]);
         dbase::Table conf(folder.File(db::kBailConf), dbase::Table::Mode::Shared);
         db::TConfigEdit edit(conf);
         char c = 1;
@@ -218,6 +221,8 @@ TEST(ConfigDialog, RowHeldByAnotherProcessAsksToRetry)
         (void)!read(release[0], &c, 1);
         _exit(0);
     }
+    close(ready[1]);
+    close(release[0]);
     char c = 0;
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     {

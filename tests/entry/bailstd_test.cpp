@@ -753,6 +753,9 @@ TEST_F(BailStdTest, ALeaseHeldByAnotherProcessIsToldAndKeepsItsText)
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // Only the parent keeps the ends it writes: if it dies, the child reads EOF and ends.
+        close(ready[0]);
+        close(release[1]);
         dbase::Table leases(folder.File(db::kBailStd), dbase::Table::Mode::Shared);
         leases.LockRecord(1);
         char c = 1;
@@ -760,6 +763,8 @@ TEST_F(BailStdTest, ALeaseHeldByAnotherProcessIsToldAndKeepsItsText)
         (void)!read(release[0], &c, 1);
         _exit(0);
     }
+    close(ready[1]);
+    close(release[0]);
     char c = 0;
     ASSERT_EQ(read(ready[0], &c, 1), 1);
     {
