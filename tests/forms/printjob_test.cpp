@@ -302,10 +302,11 @@ TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
     forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
     forms::SetLeasePrintDialogHook({});
 
-    // cups-pdf names the file after the job title, the working language's one.
+    // cups-pdf names the file after the job title, the working language's one; other printing
+    // tests may write into the same folder meanwhile.
     QString pdf;
     for (int i = 0; i < 120 && pdf.isEmpty(); ++i) {
-        for (const QString &f : QDir(outDir).entryList({QStringLiteral("Bail*.pdf")}, QDir::Files))
+        for (const QString &f : QDir(outDir).entryList({QStringLiteral("Bail_de_la_*.pdf")}, QDir::Files | QDir::CaseSensitive))
             if (!before.contains(f))
                 pdf = QDir(outDir).filePath(f);
         if (pdf.isEmpty())
