@@ -82,39 +82,35 @@ QString TTable::DisplayName() const
     return QFileInfo(m_tableName).fileName();
 }
 
-void TTable::SetDatabaseName(const QString &name)
+void TTable::RequireClosed(const char *frenchWhat, const char *englishWhat) const
 {
     if (Active())
         throw EDBEngineError(dbase::kInvalidOperation,
-                             Pick("Fermez la table %1 avant de changer sa base de données.",
-                                  "Close table %1 before changing its database.").arg(DisplayName()));
+                             Pick("Fermez la table %1 avant de changer %2.", "Close table %1 before changing %2.")
+                                 .arg(DisplayName(), Pick(frenchWhat, englishWhat)));
+}
+
+void TTable::SetDatabaseName(const QString &name)
+{
+    RequireClosed("sa base de données", "its database");
     m_databaseName = name;
 }
 
 void TTable::SetTableName(const QString &name)
 {
-    if (Active())
-        throw EDBEngineError(dbase::kInvalidOperation,
-                             Pick("Fermez la table %1 avant de changer son nom.",
-                                  "Close table %1 before changing its name.").arg(DisplayName()));
+    RequireClosed("son nom", "its name");
     m_tableName = name;
 }
 
 void TTable::SetReadOnly(bool readOnly)
 {
-    if (Active())
-        throw EDBEngineError(dbase::kInvalidOperation,
-                             Pick("Fermez la table %1 avant de changer son mode d'ouverture.",
-                                  "Close table %1 before changing how it is opened.").arg(DisplayName()));
+    RequireClosed("son mode d'ouverture", "how it is opened");
     m_readOnly = readOnly;
 }
 
 void TTable::SetExclusive(bool exclusive)
 {
-    if (Active())
-        throw EDBEngineError(dbase::kInvalidOperation,
-                             Pick("Fermez la table %1 avant de changer son mode d'ouverture.",
-                                  "Close table %1 before changing how it is opened.").arg(DisplayName()));
+    RequireClosed("son mode d'ouverture", "how it is opened");
     m_exclusive = exclusive;
 }
 

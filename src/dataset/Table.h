@@ -176,6 +176,8 @@ private:
     void FieldLayoutChanged(TField &field);
 
     void RequireActive() const;
+    // Settings of the file and its opening change only while the table is closed.
+    void RequireClosed(const char *frenchWhat, const char *englishWhat) const;
     void RequireBrowsable();
     void CreateFields();
     void ApplyOrder();

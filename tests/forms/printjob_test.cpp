@@ -254,41 +254,10 @@ TEST_F(RenderCommand, RefusesUnknownLeasesAndBadArguments)
     EXPECT_TRUE(QDir(Dir()).entryList({QStringLiteral("x*")}).isEmpty());
 }
 
-// The scheduler of the test script is seen only by a child test process (CUPS_SERVER), so
-// that the other tests keep a machine without printers. Returns true in that child.
-static bool RunInCupsChild(const char *test, bool &skip)
-{
-    skip = false;
-    if (qEnvironmentVariable("BAIL_CUPS_CHILD") == QLatin1String("1"))
-        return true;
-    const QString server = qEnvironmentVariable("BAIL_CUPS_SERVER");
-    if (server.isEmpty() || qEnvironmentVariableIsEmpty("BAIL_CUPS_PDF_QUEUE") || qEnvironmentVariableIsEmpty("BAIL_CUPS_OUT")) {
-        skip = true;
-        return false;
-    }
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CUPS_SERVER"), server);
-    env.insert(QStringLiteral("BAIL_CUPS_CHILD"), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + QLatin1String(test)});
-    const bool finished = child.waitForFinished(300000);
-    const QString out = QString::fromLocal8Bit(child.readAll());
-    EXPECT_TRUE(finished);
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
-    return false;
-}
 
 TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
 {
-    bool skip = false;
-    if (!RunInCupsChild("PrintJob.StandardLeaseReachesTheCupsQueueAsFourPages", skip)) {
-        if (skip)
-            GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";
-        return;
-    }
+    CUPS_TEST_PROLOGUE(QStringLiteral("PrintJob.StandardLeaseReachesTheCupsQueueAsFourPages"));
     const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
     if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))

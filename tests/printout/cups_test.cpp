@@ -52,46 +52,11 @@ TInk Ink(const QImage &image)
     return ink;
 }
 
-enum class TWhere { Skip, Done, Here };
-
-// Skip without a scheduler; Done once the test ran in a child that sees it; Here in that
-// child, where the test runs for real.
-TWhere RunInCupsChild(const char *test)
-{
-    const QString server = qEnvironmentVariable("BAIL_CUPS_SERVER");
-    if (qEnvironmentVariable("BAIL_CUPS_CHILD") == QLatin1String("1"))
-        return TWhere::Here;
-    if (server.isEmpty() || qEnvironmentVariableIsEmpty("BAIL_CUPS_PDF_QUEUE") || qEnvironmentVariableIsEmpty("BAIL_CUPS_OUT"))
-        return TWhere::Skip;
-    QProcess child;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("CUPS_SERVER"), server);
-    env.insert(QStringLiteral("BAIL_CUPS_CHILD"), QStringLiteral("1"));
-    child.setProcessEnvironment(env);
-    child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=CupsPrinting.") + QLatin1String(test)});
-    const bool finished = child.waitForFinished(300000);
-    const QString out = QString::fromLocal8Bit(child.readAll());
-    EXPECT_TRUE(finished);
-    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
-    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
-    return TWhere::Done;
-}
-
-#define CUPS_TEST_PROLOGUE(name)                                                                   \
-    do {                                                                                           \
-        const TWhere where = RunInCupsChild(name);                                                 \
-        if (where == TWhere::Skip)                                                                 \
-            GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)";  \
-        if (where == TWhere::Done)                                                                 \
-            return;                                                                                \
-    } while (0)
-
 } // namespace
 
 TEST(CupsPrinting, ThreePagesReachTheQueue)
 {
-    CUPS_TEST_PROLOGUE("ThreePagesReachTheQueue");
+    CUPS_TEST_PROLOGUE(QStringLiteral("CupsPrinting.ThreePagesReachTheQueue"));
     const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
     if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))
@@ -159,7 +124,7 @@ TEST(CupsPrinting, ThreePagesReachTheQueue)
 
 TEST(CupsPrinting, PreviewReprintsOnTheChosenPrinter)
 {
-    CUPS_TEST_PROLOGUE("PreviewReprintsOnTheChosenPrinter");
+    CUPS_TEST_PROLOGUE(QStringLiteral("CupsPrinting.PreviewReprintsOnTheChosenPrinter"));
     const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
     std::unique_ptr<TPrinter> printer = TPrinter::Named(queue);

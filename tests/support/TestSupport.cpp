@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <QCoreApplication>
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -78,6 +80,28 @@ int InChild(const std::function<int()> &fn)
     if (pid < 0 || waitpid(pid, &status, 0) != pid)
         return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TCupsWhere RunInCupsChild(const QString &fullTestName)
+{
+    if (qEnvironmentVariable("BAIL_CUPS_CHILD") == QLatin1String("1"))
+        return TCupsWhere::Here;
+    const QString server = qEnvironmentVariable("BAIL_CUPS_SERVER");
+    if (server.isEmpty() || qEnvironmentVariableIsEmpty("BAIL_CUPS_PDF_QUEUE") || qEnvironmentVariableIsEmpty("BAIL_CUPS_OUT"))
+        return TCupsWhere::Skip;
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CUPS_SERVER"), server);
+    env.insert(QStringLiteral("BAIL_CUPS_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=") + fullTestName});
+    const bool finished = child.waitForFinished(300000);
+    const QString out = QString::fromLocal8Bit(child.readAll());
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(child.exitCode(), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("[  PASSED  ] 1 test"))) << out.toStdString();
+    return TCupsWhere::Done;
 }
 
 } // namespace testsupport

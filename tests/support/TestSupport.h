@@ -41,3 +41,24 @@ namespace testsupport {
 int InChild(const std::function<int()> &fn);
 
 } // namespace testsupport
+
+namespace testsupport {
+
+// Where a printing test runs. The private CUPS scheduler of ./test.sh is seen only by a child
+// test process of its own, so that the other tests keep a machine without printers: Skip
+// without a scheduler; Done once the test ran in such a child (its result checked here);
+// Here inside that child, where the test runs for real.
+enum class TCupsWhere { Skip, Done, Here };
+TCupsWhere RunInCupsChild(const QString &fullTestName);
+
+} // namespace testsupport
+
+// Opens a printing test: skips, returns after the child's run, or goes on inside the child.
+#define CUPS_TEST_PROLOGUE(fullTestName)                                                          \
+    do {                                                                                          \
+        const testsupport::TCupsWhere where_ = testsupport::RunInCupsChild(fullTestName);         \
+        if (where_ == testsupport::TCupsWhere::Skip)                                              \
+            GTEST_SKIP() << "no CUPS queue for tests (./test.sh starts one where cupsd can run)"; \
+        if (where_ == testsupport::TCupsWhere::Done)                                              \
+            return;                                                                               \
+    } while (0)
