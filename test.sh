@@ -41,8 +41,14 @@ start_cups_queue() {
   fi
 }
 stop_cups_queue() {
-  if [ -n "${cups_dir:-}" ] && [ -f "$cups_dir/run/cupsd.pid" ]; then kill "$(cat "$cups_dir/run/cupsd.pid")" 2>/dev/null || true; fi
-  if [ -n "${cups_dir:-}" ]; then rm -rf "$cups_dir"; fi
+  [ -n "${cups_dir:-}" ] || return 0
+  if [ -f "$cups_dir/run/cupsd.pid" ]; then
+    local pid; pid=$(cat "$cups_dir/run/cupsd.pid")
+    kill "$pid" 2>/dev/null || true
+    # The scheduler still writes its cache while it stops.
+    for _ in $(seq 20); do kill -0 "$pid" 2>/dev/null || break; sleep 0.25; done
+  fi
+  rm -rf "$cups_dir" 2>/dev/null || true
 }
 trap stop_cups_queue EXIT
 trap 'exit 130' INT TERM
@@ -77,9 +83,14 @@ for target in $fuzz_targets; do
   if [ "$target" = emf ] && [ -d ../shared/fixtures/emf ]; then
     find ../shared/fixtures/emf -iname "*.emf" -exec cp {} "$corpus"/ \;
   fi
+  rm -f build-fuzz/${target}-crash-* build-fuzz/${target}-leak-* build-fuzz/${target}-timeout-* build-fuzz/${target}-oom-*
   if ! ./build-fuzz/tests/fuzz/${target}_fuzz -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
-      -max_len=65536 "$corpus" >"build-fuzz/${target}_fuzz.log" 2>&1; then
+      -max_len=65536 -artifact_prefix="build-fuzz/${target}-" "$corpus" >"build-fuzz/${target}_fuzz.log" 2>&1; then
     echo "fuzzer ${target}_fuzz found a problem:"; tail -40 "build-fuzz/${target}_fuzz.log"; status=1
+    # The input itself, so that the fault can be replayed elsewhere.
+    for artifact in build-fuzz/${target}-*; do
+      [ -f "$artifact" ] && echo "input $artifact (base64):" && base64 -w 0 "$artifact" | head -c 200000 && echo
+    done
   else
     echo "fuzzer ${target}_fuzz: $(grep -E '^Done|#[0-9]+.*DONE' "build-fuzz/${target}_fuzz.log" | tail -1)"
   fi

@@ -448,6 +448,22 @@ void TPrintoutExport::Replay(int page, const TMetafile &metafile)
 
 // ---------------------------------------------------------------------------------------------
 
+void ExportRange(TPrintoutExport &exporter, TPrintout &printout, int from, int to,
+                 const std::function<void(int done)> &afterPage)
+{
+    const TPrintGeometry &geometry = printout.Geometry();
+    exporter.ExportBegin(*printout.PageMetafile(from), ReportMargins(), geometry.sheetPx, geometry.sheetSize,
+                         printout.LastOrientation());
+    if (afterPage)
+        afterPage(0);
+    for (int i = from; i <= to; ++i) {
+        exporter.ExportPage(i - from + 1, i < to, *printout.PageMetafile(i));
+        if (afterPage)
+            afterPage(i - from + 1);
+    }
+    exporter.ExportEnd();
+}
+
 bool ExportTo(TPrintout &printout, const QString &fileName, const QString &kind, int from, int to)
 {
     THourglass hourglass;
@@ -457,21 +473,13 @@ bool ExportTo(TPrintout &printout, const QString &fileName, const QString &kind,
     from = std::max(from, 1);
     // A range past the last page ends there, and so does the progress count.
     to = std::min(to, printout.PageCount());
-    const TMetafile *first = printout.PageMetafile(from);
-    if (!first)
+    if (!printout.PageMetafile(from))
         return false;
     const int total = to - from + 2;
-    const TPrintGeometry &geometry = printout.Geometry();
-    exporter.ExportBegin(*first, ReportMargins(), geometry.sheetPx, geometry.sheetSize, printout.LastOrientation());
-    if (printout.OnProgress)
-        printout.OnProgress(printout, 1, TPrintout::ProgressText(1, total), total);
-    for (int i = from; i <= to; ++i) {
-        const bool more = i < to;
-        exporter.ExportPage(i - from + 1, more, *printout.PageMetafile(i));
+    ExportRange(exporter, printout, from, to, [&](int done) {
         if (printout.OnProgress)
-            printout.OnProgress(printout, i - from + 2, TPrintout::ProgressText(i - from + 2, total), total);
-    }
-    exporter.ExportEnd();
+            printout.OnProgress(printout, done + 1, TPrintout::ProgressText(done + 1, total), total);
+    });
     QFile listing(QStringLiteral("emf.txt"));
     if (listing.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         listing.write(exporter.Listing().join(QLatin1Char('\n')).toUtf8() + '\n');

@@ -64,6 +64,11 @@ private:
     std::map<QByteArray, QImage> m_bitmaps; // decoded pictures by their bytes, one per picture
 };
 
+// Writes pages from..to of printout (1-based, within the printout) through exporter, from
+// ExportBegin to ExportEnd; afterPage hears how many pages are done, 0 once the document began.
+void ExportRange(TPrintoutExport &exporter, TPrintout &printout, int from, int to,
+                 const std::function<void(int done)> &afterPage);
+
 // Exports pages from..to of printout (1-based; stops at the last page) to fileName as kind,
 // reporting progress through the printout's OnProgress, and writes the record listing to
 // "emf.txt" in the current directory. False when the target could not be prepared.

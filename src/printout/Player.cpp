@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QRawFont>
 #include <QStringDecoder>
@@ -433,10 +434,20 @@ void TPlayer::Text(int index, const TRecordView &r)
         return;
 
     const QTransform toTarget = local * Full();
+    // The largest and smallest stretch of the transform (singular values of its linear part):
+    // a foreign file may squeeze one axis and blow up the other.
+    const double e = (toTarget.m11() + toTarget.m22()) / 2, fq = (toTarget.m11() - toTarget.m22()) / 2;
+    const double g = (toTarget.m21() + toTarget.m12()) / 2, hq = (toTarget.m21() - toTarget.m12()) / 2;
+    const double q = std::hypot(e, hq), rq = std::hypot(fq, g);
+    const double emMax = em * (q + rq), emMin = em * std::abs(q - rq);
     // Glyphs too small to see or larger than any page are not drawn (hostile files).
-    const double emOnTarget = em * std::sqrt(std::abs(toTarget.determinant()));
-    if (!(emOnTarget > 0.05 && emOnTarget < 20000))
+    if (!(emMax > 0.05 && emMax < 20000))
         return;
+    // The raster engine caches glyph bitmaps by the transform's mean scale, and a glyph
+    // stretched along one axis overflows that cache; such glyphs are filled as outlines.
+    // Other devices (PDF, printers) keep text as text.
+    const bool asOutlines = m_p->paintEngine() && m_p->paintEngine()->type() == QPaintEngine::Raster &&
+                            (emMax > 1024 || (emMax > 48 && emMax > 4 * emMin));
     m_p->setTransform(PageTransform() * m_deviceToTarget * m_base);
     if (options & ETO_OPAQUE) {
         const QRectF rect = Box(r, 56);
@@ -469,12 +480,19 @@ void TPlayer::Text(int index, const TRecordView &r)
                 positions.append(QPointF(x, baseline));
                 x += i < qsizetype(dx.size()) ? dx[size_t(i)] : 0;
             }
-            QGlyphRun run;
-            run.setRawFont(raw);
-            run.setGlyphIndexes(indexes);
-            run.setPositions(positions);
-            m_p->setPen(m_s.textColor);
-            m_p->drawGlyphRun(QPointF(0, 0), run);
+            if (asOutlines) {
+                QPainterPath outlines;
+                for (qsizetype i = 0; i < indexes.size(); ++i)
+                    outlines.addPath(raw.pathForGlyph(indexes[i]).translated(positions[i]));
+                m_p->fillPath(outlines, m_s.textColor);
+            } else {
+                QGlyphRun run;
+                run.setRawFont(raw);
+                run.setGlyphIndexes(indexes);
+                run.setPositions(positions);
+                m_p->setPen(m_s.textColor);
+                m_p->drawGlyphRun(QPointF(0, 0), run);
+            }
         }
         if (f.underline || f.strikeOut) {
             const pdf::TFontMetrics &m = face->Metrics();

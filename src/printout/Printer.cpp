@@ -1,10 +1,13 @@
 #include "printout/Printer.h"
 
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+
+#include <cups/cups.h>
 
 #include <cmath>
 
@@ -230,6 +233,69 @@ QPoint TPrinter::PrintableOffsetPx() const
 QSize TPrinter::PrintablePx() const
 {
     return m_qprinter ? m_qprinter->pageRect(QPrinter::DevicePixel).toRect().size() : SheetPx();
+}
+
+bool TPrinter::IsQueue() const { return m_qprinter && m_qprinter->outputFormat() == QPrinter::NativeFormat; }
+
+QList<std::pair<QString, QString>> TPrinter::JobOptions(bool fitToPage) const
+{
+    QList<std::pair<QString, QString>> options;
+    options.append({QStringLiteral("copies"), QString::number(m_copies)});
+    if (m_copies > 1)
+        options.append({QStringLiteral("multiple-document-handling"),
+                        m_collate ? QStringLiteral("separate-documents-collated-copies")
+                                  : QStringLiteral("separate-documents-uncollated-copies")});
+    options.append({QStringLiteral("sides"), m_duplex == 1   ? QStringLiteral("two-sided-long-edge")
+                                             : m_duplex == 2 ? QStringLiteral("two-sided-short-edge")
+                                                             : QStringLiteral("one-sided")});
+    // The sheets of the file already carry the orientation; the media is named portrait.
+    static const std::pair<int, const char *> kMedia[] = {
+        {1, "Letter"}, {3, "Tabloid"}, {4, "Ledger"}, {5, "Legal"}, {7, "Executive"}, {8, "A3"},
+        {9, "A4"}, {11, "A5"}, {13, "B5"}, {20, "Env10"}, {27, "EnvDL"},
+    };
+    QString media;
+    if (m_paper.sizeCode == kPaperCustom && m_paper.width > 0 && m_paper.length > 0)
+        media = QStringLiteral("Custom.%1x%2mm").arg(m_paper.width / 10.0, 0, 'f', 1).arg(m_paper.length / 10.0, 0, 'f', 1);
+    for (const auto &[code, name] : kMedia) {
+        if (code == m_paper.sizeCode)
+            media = QLatin1String(name);
+    }
+    if (!media.isEmpty())
+        options.append({QStringLiteral("media"), media});
+    // Qt's paper sources, by the name CUPS gives the tray.
+    static const std::pair<int, const char *> kSources[] = {
+        {QPrinter::Lower, "bottom"}, {QPrinter::Middle, "middle"}, {QPrinter::Manual, "manual"},
+        {QPrinter::Envelope, "envelope"}, {QPrinter::EnvelopeManual, "manual"}, {QPrinter::Auto, "auto"},
+        {QPrinter::LargeCapacity, "large-capacity"},
+    };
+    for (const auto &[source, name] : kSources) {
+        if (source == m_source)
+            options.append({QStringLiteral("media-source"), QLatin1String(name)});
+    }
+    if (fitToPage)
+        options.append({QStringLiteral("fit-to-page"), QStringLiteral("true")});
+    return options;
+}
+
+bool TPrinter::SubmitPdf(const QString &path, const QString &title, bool fitToPage)
+{
+    m_lastError.clear();
+    if (!IsQueue()) {
+        m_lastError = QStringLiteral("no printer");
+        return false;
+    }
+    cups_option_t *options = nullptr;
+    int count = 0;
+    for (const auto &[name, value] : JobOptions(fitToPage))
+        count = cupsAddOption(name.toUtf8().constData(), value.toUtf8().constData(), count, &options);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, m_name.toUtf8().constData(), QFile::encodeName(path).constData(),
+                                   title.toUtf8().constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (job <= 0) {
+        m_lastError = QStringLiteral("%1: %2").arg(m_name, QString::fromUtf8(cupsLastErrorString()));
+        return false;
+    }
+    return true;
 }
 
 bool TPrinter::Begin(const QString &title)

@@ -1,5 +1,6 @@
 #pragma once
-// Printers as the printouts see them: a CUPS queue reached through Qt's QPrinter, a PDF file
+// Printers as the printouts see them: a CUPS queue (its geometry read through Qt's QPrinter,
+// its jobs handed over as PDF files of our own writer through libcups), a PDF file
 // written by Qt's own PDF engine, or, when no printer is installed, a virtual Letter 600 dpi
 // device on which pages can be recorded, previewed and saved but not printed. Paper settings
 // are the TPaper of PaperCheck.h (driver codes, 256 custom with length and width in 0.1 mm).
@@ -9,11 +10,13 @@
 
 #include "printout/PaperCheck.h"
 
+#include <QList>
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
 #include <memory>
+#include <utility>
 
 class QPainter;
 class QPrinter;
@@ -43,6 +46,8 @@ public:
 
     QString Name() const { return m_name; } // empty for the virtual device
     bool IsVirtual() const { return !m_qprinter; }
+    // A CUPS queue (neither the virtual device nor a PDF file).
+    bool IsQueue() const;
     bool CanPrint() const { return m_qprinter != nullptr; }
     QPrinter *Device() const { return m_qprinter.get(); }
 
@@ -76,6 +81,13 @@ public:
     bool End();
     void Abort();
     QString LastError() const { return m_lastError; }
+
+    // Hands a finished PDF file to the queue as one job with these settings (paper, copies,
+    // collate, duplex, paper source); fitToPage asks the queue to scale each sheet into its
+    // printable area. False with the reason in LastError.
+    bool SubmitPdf(const QString &path, const QString &title, bool fitToPage);
+    // The CUPS options SubmitPdf sends, as name and value.
+    QList<std::pair<QString, QString>> JobOptions(bool fitToPage) const;
 
 private:
     TPrinter() = default;

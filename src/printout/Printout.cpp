@@ -1,12 +1,15 @@
 #include "printout/Printout.h"
 
 #include "dataset/Common.h"
+#include "pdf/PdfBox.h"
+#include "printout/PdfExport.h"
 #include "printout/Player.h"
 #include "ui/MessageBoxes.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -265,6 +268,8 @@ bool TPrintout::RunJob(int from, int to)
 {
     if (m_copies != 0)
         m_printer->SetCopies(m_copies);
+    if (m_printer->IsQueue() && !m_printer->IsPrinting())
+        return SubmitToQueue(from, to);
     if (!m_printer->IsPrinting() && !m_printer->Begin(m_title)) {
         const QString why = m_printer->LastError();
         throw EPrintError(QStringLiteral("L'impression n'a pas pu commencer (%1).").arg(why),
@@ -291,6 +296,41 @@ bool TPrintout::RunJob(int from, int to)
     if (!m_printer->End())
         throw EPrintError(QStringLiteral("L'impression n'a pas pu être terminée."),
                           QStringLiteral("Printing could not be completed."));
+    return true;
+}
+
+// A queue gets the pages as a PDF file of our own writer: its text stays text and its fonts
+// are the ones measured while recording, whatever the queue's filters do with other streams.
+bool TPrintout::SubmitToQueue(int from, int to)
+{
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw EPrintError(QStringLiteral("L'impression n'a pas pu commencer (aucun dossier temporaire : %1).").arg(dir.errorString()),
+                          QStringLiteral("Printing could not start (no temporary folder: %1).").arg(dir.errorString()));
+    const QString file = dir.filePath(QStringLiteral("job.pdf"));
+    const int total = to - from + 1;
+    try {
+        TPrintoutExport exporter(file, QStringLiteral("ACROBAT"));
+        ExportRange(exporter, *this, from, to, [&](int done) {
+            if (!OnProgress)
+                return;
+            if (done == 0)
+                OnProgress(*this, 1, ProgressText(1, total), total);
+            else if (m_rangeProgressAfterFirst || done > 1)
+                OnProgress(*this, done, ProgressText(done, total), total);
+        });
+    } catch (const pdf::EPdfError &e) {
+        throw EPrintError(QStringLiteral("Le document à imprimer n'a pas pu être préparé (%1).").arg(e.Message()),
+                          QStringLiteral("The document to print could not be prepared (%1).").arg(e.Message()));
+    }
+    // The queue scales the sheets only when the wanted area does not fit its printable one.
+    const bool fit = m_fitToPrintable && PrintTarget(m_geometry, true) != PrintTarget(m_geometry, false);
+    if (!m_printer->SubmitPdf(file, m_title, fit)) {
+        const QString why = m_printer->LastError();
+        throw EPrintError(QStringLiteral("L'impression n'a pas pu commencer (%1).").arg(why),
+                          QStringLiteral("Printing could not start (%1).").arg(why));
+    }
+    m_printed = true;
     return true;
 }
 

@@ -183,6 +183,7 @@ private:
     bool CanPrintOrSay();
     void DrawPage(int n, const QRect &target);
     bool RunJob(int from, int to);
+    bool SubmitToQueue(int from, int to);
     void Init();
 
     std::vector<std::unique_ptr<TPage>> m_pages;

@@ -260,8 +260,8 @@ TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
     CUPS_TEST_PROLOGUE(QStringLiteral("PrintJob.StandardLeaseReachesTheCupsQueueAsFourPages"));
     const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
     const QString outDir = qEnvironmentVariable("BAIL_CUPS_OUT");
-    if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")))
-        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    if (!testsupport::HaveProgram(QStringLiteral("pdfinfo")) || !testsupport::HaveProgram(QStringLiteral("pdftotext")))
+        GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are not installed";
     std::unique_ptr<printout::TPrinter> printer = printout::TPrinter::Named(queue);
     ASSERT_TRUE(printer) << "queue " << queue.toStdString() << " not found";
     printout::SetApplicationPrinter(std::move(printer));
@@ -291,6 +291,12 @@ TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
     QString info;
     ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+4")))) << info.toStdString();
+    // What the queue wrote is the lease itself, text and all.
+    QString text;
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text), 0);
+    EXPECT_TRUE(text.contains(QLatin1String("ENTRE"))) << text.toStdString();
+    for (int page = 1; page <= 4; ++page)
+        EXPECT_TRUE(text.contains(QStringLiteral("Page %1 de 10").arg(page))) << page;
     if (!HasFailure())
         QFile::remove(pdf);
 }

@@ -184,3 +184,42 @@ TEST(EmfCodec, HeaderOfALetterPageAt600Dpi)
     EXPECT_EQ(at, b.size());
     EXPECT_EQ(records, int(U32At(b, 52)));
 }
+
+TEST(EmfPlayer, TextUnderAStretchedWorldTransformIsPlayedWithoutFault)
+{
+    // Foreign files may squeeze one axis and stretch the other: glyphs must then be drawn
+    // as shapes or skipped, never rasterised at a size the glyph cache cannot hold.
+    const float stretches[][2] = {{6.0f, 0.5f}, {5000.0f, 0.0001f}, {0.0001f, 5000.0f}, {400.0f, 0.5f}, {1e30f, 1e-30f}};
+    for (const auto &s : stretches) {
+        const bool visible = s[0] == 6.0f;
+        TMetafile mf = LetterPage();
+        QByteArray world(32, '\0');
+        const uint32_t type = emf::EMR_SETWORLDTRANSFORM, size = 32;
+        const float m[6] = {s[0], 0, 0, s[1], 0, 0};
+        std::memcpy(world.data(), &type, 4);
+        std::memcpy(world.data() + 4, &size, 4);
+        std::memcpy(world.data() + 8, m, 24);
+        ASSERT_TRUE(mf.AppendRecord(world));
+        {
+            TPageCanvas canvas(mf);
+            canvas.SetFontName(QStringLiteral("Arial"));
+            canvas.SetFontHeight(40);
+            canvas.TextOut(10, -10, QStringLiteral("WWWW"));
+        }
+        for (const QSize &target : {QSize(64, 80), QSize(1275, 1650)}) {
+            QImage image(target, QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            PlayMetafile(painter, TMetafile::FromEmf(mf.ToEmf()), QRectF(QPointF(0, 0), target));
+            painter.end();
+            if (visible && target.width() > 100) {
+                // A moderate stretch still shows its letters.
+                int dark = 0;
+                for (int y = 0; y < 200; ++y)
+                    for (int x = 0; x < target.width(); ++x)
+                        dark += qGray(image.pixel(x, y)) < 128;
+                EXPECT_GT(dark, 200);
+            }
+        }
+    }
+}
