@@ -271,6 +271,7 @@ TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
     const QDateTime start = QDateTime::currentDateTime().addSecs(-1);
 
     const QString n = StandardLease();
+    SetFields(n, {{"LANGUEIMP", "F"}, {"D_LIEU", "Bureau 7, rue du Quai"}});
     ASSERT_TRUE(m_lease->FindKey(n));
     forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
     forms::SetLeasePrintDialogHook({});
@@ -295,6 +296,7 @@ TEST_F(PrintJob, StandardLeaseReachesTheCupsQueueAsFourPages)
     QString text;
     ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text), 0);
     EXPECT_TRUE(text.contains(QLatin1String("ENTRE"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QLatin1String("Bureau 7, rue du Quai")));
     for (int page = 1; page <= 4; ++page)
         EXPECT_TRUE(text.contains(QStringLiteral("Page %1 de 10").arg(page))) << page;
     if (!HasFailure())
