@@ -7,6 +7,7 @@
 
 #include "TestSupport.h"
 
+#include <QPrinter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -202,4 +203,41 @@ TEST(Printout, PaperSettingsGoToTheOwnPrinter)
     EXPECT_FALSE(p.SetPaper(4242, kPortrait, 0, 0));
     EXPECT_EQ(p.LastPaperSize(), 4242); // what was asked, even when refused
     EXPECT_EQ(p.GetPaper().sizeCode, kPaperCustom);
+}
+
+TEST(Printout, QueueJobsCarryTheJobSettings)
+{
+    auto option = [](const QList<std::pair<QString, QString>> &options, const char *name) {
+        for (const auto &[n, v] : options) {
+            if (n == QLatin1String(name))
+                return v;
+        }
+        return QString();
+    };
+    std::unique_ptr<TPrinter> printer = TPrinter::Virtual();
+    auto plain = printer->JobOptions(false);
+    EXPECT_EQ(option(plain, "copies"), QStringLiteral("1"));
+    EXPECT_EQ(option(plain, "multiple-document-handling"), QString()); // one copy: nothing to collate
+    EXPECT_EQ(option(plain, "sides"), QStringLiteral("one-sided"));
+    EXPECT_EQ(option(plain, "media"), QStringLiteral("Letter"));
+    EXPECT_EQ(option(plain, "fit-to-page"), QString());
+
+    printer->SetCopies(3);
+    printer->SetCollate(false);
+    printer->SetDuplex(2);
+    printer->SetPaperSource(QPrinter::Manual);
+    ASSERT_TRUE(printer->SetPaper(TPaper{9, kLandscape, 0, 0}));
+    auto set = printer->JobOptions(true);
+    EXPECT_EQ(option(set, "copies"), QStringLiteral("3"));
+    EXPECT_EQ(option(set, "multiple-document-handling"), QStringLiteral("separate-documents-uncollated-copies"));
+    EXPECT_EQ(option(set, "sides"), QStringLiteral("two-sided-short-edge"));
+    EXPECT_EQ(option(set, "media"), QStringLiteral("A4"));
+    EXPECT_EQ(option(set, "media-source"), QStringLiteral("manual"));
+    EXPECT_EQ(option(set, "fit-to-page"), QStringLiteral("true"));
+
+    printer->SetCollate(true);
+    ASSERT_TRUE(printer->SetPaper(TPaper{kPaperCustom, kPortrait, 1000, 1500}));
+    auto custom = printer->JobOptions(false);
+    EXPECT_EQ(option(custom, "multiple-document-handling"), QStringLiteral("separate-documents-collated-copies"));
+    EXPECT_EQ(option(custom, "media"), QStringLiteral("Custom.100.0x150.0mm"));
 }
