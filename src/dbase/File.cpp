@@ -3,6 +3,7 @@
 #include "EngineError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -347,6 +348,31 @@ QString FindFileNoCase(const QString &dir, const QString &name)
         if (e.compare(name, Qt::CaseInsensitive) == 0)
             return d.filePath(e);
     return d.filePath(name);
+}
+
+void KeepAccessOf(const QString &original, File &replacement)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(original).constData(), &st) != 0)
+        return;
+    // Another owner's group may be out of reach; the permissions are ours to set.
+    if (::fchown(replacement.Fd(), uid_t(-1), st.st_gid) != 0 && errno != EPERM)
+        ThrowIo(replacement.Path(), QStringLiteral("setting the group of"), errno);
+    if (::fchmod(replacement.Fd(), st.st_mode & 07777) != 0)
+        ThrowIo(replacement.Path(), QStringLiteral("setting the permissions of"), errno);
+}
+
+void SyncDirectory(const QString &dir)
+{
+    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowIo(dir, QStringLiteral("opening the folder"), errno);
+    const int r = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    // Some network file systems cannot sync a folder; that is no failure of ours.
+    if (r != 0 && error != EINVAL && error != ENOTSUP)
+        ThrowIo(dir, QStringLiteral("syncing the folder"), error);
 }
 
 } // namespace dbase

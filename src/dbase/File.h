@@ -87,4 +87,12 @@ private:
 // full path of the existing file, or dir/name when none exists.
 QString FindFileNoCase(const QString &dir, const QString &name);
 
+// Gives a file that is to replace original the original's permissions and, where this user
+// may, its group, so that a rewritten table stays open to everyone who shared it. Silent when
+// original does not exist.
+void KeepAccessOf(const QString &original, File &replacement);
+
+// Makes the renames done in dir durable (throws kIoError).
+void SyncDirectory(const QString &dir);
+
 } // namespace dbase

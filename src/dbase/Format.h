@@ -49,6 +49,10 @@ constexpr uint64_t kLockGate = 0xEFFFFFFEull;
 constexpr uint64_t kLockAppend = 0xEFFFFFFFull;
 constexpr uint64_t kLockOpen = 0xF0000000ull;
 constexpr uint64_t kLockIndex = 0xEFFFFFFEull; // in the .mdx
+// The whole-table lock of the scheme, which an exclusive open holds: it covers every record
+// byte, the gate and the append byte.
+constexpr uint64_t kLockTableFrom = 0x40000000ull;
+constexpr uint64_t kLockTableLength = kLockOpen - kLockTableFrom;
 inline uint64_t RecordLockOffset(uint32_t recno) { return kLockGate - recno; }
 
 uint16_t GetU16(const uint8_t *p);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 // Write order, so that a process killed at any instant leaves tables that open with
 // every row committed before the kill intact:
@@ -133,7 +134,11 @@ void Table::OpenFiles()
 {
     m_dbf = File(m_path, m_mode == Mode::ReadOnly ? File::Mode::ReadOnly : File::Mode::ReadWrite);
     const LockKind kind = m_mode == Mode::Exclusive ? LockKind::Exclusive : LockKind::Shared;
-    if (m_dbf.TryLock(fmt::kLockOpen, 1, kind) != LockResult::Granted) {
+    // Exclusive: our open byte keeps out our own kind, the whole-table lock the other programs
+    // of the dBase IV scheme.
+    if (m_dbf.TryLock(fmt::kLockOpen, 1, kind) != LockResult::Granted ||
+        (m_mode == Mode::Exclusive &&
+         m_dbf.TryLock(fmt::kLockTableFrom, fmt::kLockTableLength, LockKind::Exclusive) != LockResult::Granted)) {
         m_dbf.Close();
         throw EDBEngineError(kFileInUse, m_mode == Mode::Exclusive
                                              ? QStringLiteral("Table is in use by another window or user.")
@@ -381,8 +386,12 @@ void Table::LockRecord(uint32_t recno, Record *out)
         throw EDBEngineError(kRecordDeleted, QStringLiteral("Record/Key deleted."));
     if (m_locks.count(recno)) {
         // A second edit of the same row through this object is the same edit.
+    } else if (m_mode == Mode::Exclusive) {
+        // The whole-table lock covers the row; a lock of its own byte and the unlock after it
+        // would cut a hole in that lock.
+        m_locks.insert(recno);
     } else {
-        const LockResult r = m_dbf.TryLock(fmt::RecordLockOffset(recno), 1, LockKind::Exclusive);
+        const LockResult r = LockRecordByte(recno);
         if (r == LockResult::HeldHere)
             throw EDBEngineError(kLockedHere, QStringLiteral("Record already locked by this session."));
         if (r == LockResult::HeldElsewhere)
@@ -406,9 +415,34 @@ void Table::LockRecord(uint32_t recno, Record *out)
 
 void Table::UnlockRecord(uint32_t recno)
 {
-    if (!m_locks.erase(recno))
+    if (!m_locks.erase(recno) || m_mode == Mode::Exclusive)
         return;
     m_dbf.Unlock(fmt::RecordLockOffset(recno), 1);
+}
+
+LockResult Table::LockRecordByte(uint32_t recno)
+{
+    // The gate, held while the row's byte is taken, lets programs that lock whole tables
+    // through it see a consistent set of row locks. Others hold it only for an instant; one
+    // that keeps it holds the whole table.
+    LockResult gate = LockResult::HeldElsewhere;
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        gate = m_dbf.TryLock(fmt::kLockGate, 1, LockKind::Exclusive);
+        if (gate == LockResult::Granted)
+            break;
+        ::usleep(20000);
+    }
+    if (gate != LockResult::Granted)
+        return gate;
+    LockResult r = LockResult::HeldElsewhere;
+    try {
+        r = m_dbf.TryLock(fmt::RecordLockOffset(recno), 1, LockKind::Exclusive);
+    } catch (...) {
+        m_dbf.Unlock(fmt::kLockGate, 1);
+        throw;
+    }
+    m_dbf.Unlock(fmt::kLockGate, 1);
+    return r;
 }
 
 void Table::TouchHeaderDate()
@@ -484,11 +518,19 @@ uint32_t Table::AppendRecord(const Record &rec)
     RequireMaintainableTags();
     if (rec.SharedLayout() != m_layout)
         throw EDBEngineError(kInvalidOperation, QStringLiteral("Record does not belong to table %1.").arg(m_path));
-    m_dbf.Lock(fmt::kLockAppend, 1, LockKind::Exclusive);
+    // An exclusive open holds the append byte within its whole-table lock.
+    const bool lockAppend = m_mode != Mode::Exclusive;
+    if (lockAppend)
+        m_dbf.Lock(fmt::kLockAppend, 1, LockKind::Exclusive);
     struct AppendUnlock {
         File &f;
-        ~AppendUnlock() { try { f.Unlock(fmt::kLockAppend, 1); } catch (...) {} }
-    } unlock{m_dbf};
+        bool locked;
+        ~AppendUnlock()
+        {
+            if (locked)
+                try { f.Unlock(fmt::kLockAppend, 1); } catch (...) {}
+        }
+    } unlock{m_dbf, lockAppend};
 
     const uint32_t count = RecordCount();
     if (count == UINT32_MAX)
@@ -765,8 +807,10 @@ void Table::ReplaceFiles(const DbfHeader &newHeader, const std::vector<std::stri
     }
     try {
         File out(tmpDbf, File::Mode::CreateTruncate);
-        if (out.TryLock(fmt::kLockOpen, 1, LockKind::Exclusive) != LockResult::Granted)
+        if (out.TryLock(fmt::kLockOpen, 1, LockKind::Exclusive) != LockResult::Granted ||
+            out.TryLock(fmt::kLockTableFrom, fmt::kLockTableLength, LockKind::Exclusive) != LockResult::Granted)
             throw EDBEngineError(kFileInUse, QStringLiteral("Temporary file in use: %1").arg(tmpDbf));
+        KeepAccessOf(m_path, out);
         std::string bytes = EncodeHeader(h);
         const uint64_t total = bytes.size() + uint64_t(h.recordLength) * records.size() + 1;
         out.Reserve(0, total);
@@ -789,6 +833,7 @@ void Table::ReplaceFiles(const DbfHeader &newHeader, const std::vector<std::stri
 
         if (!tags.empty()) {
             File mdxOut(tmpMdx, File::Mode::CreateTruncate);
+            KeepAccessOf(QFileInfo::exists(mdxTarget) ? mdxTarget : m_path, mdxOut);
             MdxFile::CreateEmpty(mdxOut, BaseName(m_path));
             MdxFile index(mdxOut);
             // Keys from the new rows, through a layout of the new header.
@@ -839,6 +884,7 @@ void Table::ReplaceFiles(const DbfHeader &newHeader, const std::vector<std::stri
     } else if (!m_mdxPath.isEmpty()) {
         RemoveFileQuietly(m_mdxPath);
     }
+    SyncDirectory(fi.absolutePath());
     LoadHeader();
     OpenIndex();
 }
@@ -911,8 +957,14 @@ void Table::Restructure(const std::vector<FieldChange> &changes)
                 value = cp.Encode(rec.AsString(int(i)));
             else
                 value = rec.RawField(int(i));
-            if (value.size() > size_t(nf.width))
+            if (value.size() > size_t(nf.width)) {
+                // Only blanks may go: a narrower field never cuts what a row holds.
+                if (value.find_first_not_of(' ', size_t(nf.width)) != std::string::npos)
+                    throw EDBEngineError(kRestructureFailed,
+                                         QStringLiteral("Field %1 of row %2 holds more than %3 characters: %4")
+                                             .arg(nf.name).arg(r).arg(nf.width).arg(m_path));
                 value.resize(size_t(nf.width));
+            }
             std::memcpy(out.data() + nf.offset, value.data(), value.size());
         }
         rows.push_back(std::move(out));

@@ -107,6 +107,7 @@ private:
     class IndexWriteLock;
 
     void OpenFiles();
+    LockResult LockRecordByte(uint32_t recno);
     void CloseFiles();
     void LoadHeader();
     void OpenIndex();

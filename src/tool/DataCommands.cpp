@@ -36,6 +36,17 @@ QString Failure(int code, const QString &message)
     return QStringLiteral("[%1] %2").arg(code).arg(m.replace(QLatin1Char('\n'), QLatin1Char(' ')));
 }
 
+// Ends a command over several tables: exit 0, or 1 with the first failure (its engine code
+// included) as the one line on stderr.
+int Finish(const QString &what, const QString &firstFailure)
+{
+    std::fflush(stdout);
+    if (firstFailure.isEmpty())
+        return 0;
+    std::fprintf(stderr, "bailtool: %s: %s\n", qPrintable(what), firstFailure.toLocal8Bit().constData());
+    return 1;
+}
+
 } // namespace
 
 int TakeCount(QStringList &args, const QString &name, int fallback, int min, int max)
@@ -118,19 +129,18 @@ int AddLease(const QStringList &argsIn)
 int Reindex(const QStringList &args)
 {
     const QString dir = OnlyArgument(args, "DIR");
-    bool allOk = true;
+    QString firstFailure;
     for (const db::TReindexStep &step : db::ReindexDataFolder(dir)) {
         if (step.ok) {
             Print(step.table + QStringLiteral(": reindexed"));
         } else {
-            allOk = false;
+            const QString failure = step.table + QStringLiteral(": ") + Failure(step.errorCode, step.error);
             Print(step.table + QStringLiteral(": failed: ") + Failure(step.errorCode, step.error));
+            if (firstFailure.isEmpty())
+                firstFailure = failure;
         }
     }
-    std::fflush(stdout);
-    if (!allOk)
-        std::fprintf(stderr, "bailtool: reindexing failed for some tables\n");
-    return allOk ? 0 : 1;
+    return Finish(QStringLiteral("reindexing failed"), firstFailure);
 }
 
 int Upgrade(const QStringList &args)
@@ -139,21 +149,19 @@ int Upgrade(const QStringList &args)
     if (!QFileInfo(dir).isDir())
         throw dbase::EDBEngineError(dbase::kTableNotFound, QStringLiteral("Folder does not exist: %1").arg(dir));
     const std::vector<db::TUpgradeStep> steps = db::UpgradeDataFolder(dir);
-    bool allOk = true;
+    QString firstFailure;
     if (steps.empty())
         Print(QStringLiteral("no table to upgrade"));
     for (const db::TUpgradeStep &step : steps) {
         if (step.errorCode != 0) {
-            allOk = false;
             Print(step.table + QStringLiteral(": failed: ") + Failure(step.errorCode, step.error));
+            if (firstFailure.isEmpty())
+                firstFailure = step.table + QStringLiteral(": ") + Failure(step.errorCode, step.error);
         } else {
             Print(step.table + (step.widened ? QStringLiteral(": widened") : QStringLiteral(": up to date")));
         }
     }
-    std::fflush(stdout);
-    if (!allOk)
-        std::fprintf(stderr, "bailtool: upgrade failed for some tables\n");
-    return allOk ? 0 : 1;
+    return Finish(QStringLiteral("upgrade failed"), firstFailure);
 }
 
 } // namespace tool

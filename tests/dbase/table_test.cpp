@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <set>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -166,6 +167,73 @@ TEST_F(TableTest, ExclusiveOpensConflictInThisProcessAndOthers)
     EXPECT_EQ(child, 1);
 }
 
+// Another program of the dBase IV locking scheme, as a description of its own on the file.
+class TForeignLocker {
+public:
+    explicit TForeignLocker(const QString &path) : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR)) {}
+    ~TForeignLocker() { ::close(m_fd); }
+    bool Lock(uint64_t from, uint64_t length)
+    {
+        struct flock fl {};
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = off_t(from);
+        fl.l_len = off_t(length);
+        return ::fcntl(m_fd, F_OFD_SETLK, &fl) == 0;
+    }
+    void Unlock()
+    {
+        struct flock fl {};
+        fl.l_type = F_UNLCK;
+        fl.l_whence = SEEK_SET;
+        ::fcntl(m_fd, F_OFD_SETLK, &fl);
+    }
+
+private:
+    int m_fd;
+};
+
+TEST_F(TableTest, LocksAgreeWithOtherProgramsOfTheScheme)
+{
+    uint32_t recno;
+    {
+        Table t(m_path, Table::Mode::Shared);
+        recno = AddLease(t, QStringLiteral("NN"), 1, QStringLiteral("Tremblay"));
+    }
+    const uint64_t rowByte = 0xEFFFFFFEull - recno;
+    TForeignLocker other(m_path);
+    {
+        // An exclusive open keeps the other program off every row and off appends, and its
+        // own edits leave that lock whole.
+        Table t(m_path, Table::Mode::Exclusive);
+        EXPECT_FALSE(other.Lock(rowByte, 1));
+        EXPECT_FALSE(other.Lock(0xEFFFFFFFull, 1));
+        t.LockRecord(recno);
+        t.UnlockRecord(recno);
+        AddLease(t, QStringLiteral("NN"), 2, QStringLiteral("Gagnon"));
+        EXPECT_FALSE(other.Lock(rowByte, 1));
+        EXPECT_FALSE(other.Lock(0xEFFFFFFFull, 1));
+    }
+    // The other program holds the whole table: no row edit here, no exclusive open.
+    ASSERT_TRUE(other.Lock(0x40000000ull, 0xB0000000ull));
+    {
+        Table t(m_path, Table::Mode::Shared);
+        try {
+            t.LockRecord(recno);
+            FAIL() << "a row of a table locked whole was edited";
+        } catch (const EDBEngineError &e) {
+            EXPECT_EQ(e.Code(), kLockedByOther);
+        }
+    }
+    EXPECT_THROW(Table(m_path, Table::Mode::Exclusive), EDBEngineError);
+    other.Unlock();
+    // Its row lock: the same row is refused here, the others are free.
+    ASSERT_TRUE(other.Lock(rowByte, 1));
+    Table t(m_path, Table::Mode::Shared);
+    EXPECT_THROW(t.LockRecord(recno), EDBEngineError);
+    EXPECT_NO_THROW(t.LockRecord(recno + 1));
+}
+
 TEST_F(TableTest, RecordLocksTellAnotherWindowFromAnotherUser)
 {
     uint32_t recno;
@@ -201,6 +269,21 @@ TEST_F(TableTest, RecordLocksTellAnotherWindowFromAnotherUser)
     try {
         window2.LockRecord(recno);
         FAIL() << "a deleted row was locked";
+    } catch (const EDBEngineError &e) {
+        EXPECT_EQ(e.Code(), kRecordDeleted);
+    }
+    // The same when the other user is another process.
+    const uint32_t third = AddLease(window1, QStringLiteral("NN"), 3, QStringLiteral("Roy"));
+    EXPECT_EQ(InChild([&] {
+        Table other(m_path, Table::Mode::Shared);
+        other.LockRecord(third);
+        other.DeleteRecord(third);
+        other.UnlockRecord(third);
+        return 0;
+    }), 0);
+    try {
+        window2.LockRecord(third);
+        FAIL() << "a row deleted by another process was locked";
     } catch (const EDBEngineError &e) {
         EXPECT_EQ(e.Code(), kRecordDeleted);
     }
@@ -329,8 +412,15 @@ TEST_F(TableTest, PackRemovesDeletedRowsAndRegeneratesTags)
             t.UnlockRecord(r);
         }
     }
+    // A folder shared by a group: the rewritten files stay writable by it (group and other bits).
+    const QString mdx = QFileInfo(m_path).absolutePath() + QLatin1Char('/') + QFileInfo(m_path).completeBaseName() + QStringLiteral(".mdx");
+    const auto shared = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::WriteGroup;
+    ASSERT_TRUE(QFile::setPermissions(m_path, shared));
+    ASSERT_TRUE(QFile::setPermissions(mdx, shared));
     Table t(m_path, Table::Mode::Exclusive);
     t.Pack();
+    EXPECT_EQ(QFile::permissions(m_path) & 0x00FF, shared & 0x00FF);
+    EXPECT_EQ(QFile::permissions(mdx) & 0x00FF, shared & 0x00FF);
     EXPECT_EQ(t.RecordCount(), 200u);
     Cursor c(t);
     c.SetOrder(QStringLiteral("NOMLOC"));
@@ -375,6 +465,18 @@ TEST_F(TableTest, RestructureWidensKeepingRowsAndTags)
     EXPECT_EQ(t.Tag(c.OrderTag()).keyLength, 50);
     EXPECT_TRUE(c.FindKey(t.KeyFromText(c.OrderTag(), QStringLiteral("Bergeron"))));
     EXPECT_EQ(c.Recno(), 1u);
+
+    // Narrowing may drop blanks only: a width that would cut a name is refused, file untouched.
+    try {
+        t.Restructure({{QStringLiteral("A_NOM1"), FieldType::Character, 28, 0}});
+        FAIL() << "a name was cut";
+    } catch (const EDBEngineError &e) {
+        EXPECT_EQ(e.Code(), kRestructureFailed);
+    }
+    EXPECT_EQ(t.Fields()[size_t(t.FieldIndex(QStringLiteral("A_NOM1")))].width, 50);
+    t.Restructure({{QStringLiteral("A_NOM1"), FieldType::Character, 29, 0}});
+    ASSERT_TRUE(t.ReadRecord(2, r));
+    EXPECT_EQ(r.AsString(QStringLiteral("A_NOM1")), QStringLiteral("Pelletier-Lévesque, Marie-Ève"));
 }
 
 TEST_F(TableTest, FullDiskLeavesTheTableAsItWas)
