@@ -10,6 +10,7 @@
 #include "app/Startup.h"
 #include "db/Demo.h"
 #include "db/Settings.h"
+#include "printout/PrinterSetup.h"
 
 #include <QAction>
 #include <QDir>
@@ -80,6 +81,9 @@ int main(int argc, char **argv)
 
         app::TAboutBox about(form.DataDir(), &form);
         Save(about, QStringLiteral("about") + suffix);
+
+        printout::TPrinterSetupDialog setup(&form);
+        Save(setup, QStringLiteral("printer_setup") + suffix);
     }
     QDir::setCurrent(QDir::rootPath());
     return 0;

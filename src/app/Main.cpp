@@ -13,6 +13,8 @@
 #include "db/Settings.h"
 #include "dbase/File.h"
 #include "printout/PaperCheck.h"
+#include "printout/Printer.h"
+#include "printout/PrinterSetup.h"
 #include "ui/MLang.h"
 #include "ui/WaitCursor.h"
 
@@ -26,14 +28,22 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPageSetupDialog>
 #include <QPainter>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 
 namespace app {
+
+namespace {
+
+std::function<void(printout::TPrinterSetupDialog &)> &PrinterSetupHook()
+{
+    static std::function<void(printout::TPrinterSetupDialog &)> hook;
+    return hook;
+}
+
+} // namespace
 
 namespace {
 
@@ -472,20 +482,19 @@ void TMainForm::IDM_FermerClick()
         sub->close();
 }
 
-QPrinter &TMainForm::Printer()
-{
-    // Made on first use: asking the print system for its printers takes time at start.
-    if (!m_printer)
-        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *m_printer;
-}
-
 void TMainForm::Configurationdelimpression1Click()
 {
-    QPageSetupDialog dialog(&Printer(), this);
-    dialog.setWindowTitle(db::PickWorkText(QStringLiteral("Configuration de l'impression"), QStringLiteral("Printer setup")));
-    dialog.exec();
-    printout::EnsureDefaultPaper(Printer(), printout::kPaperLetter, printout::kPortrait, 0, 0);
+    printout::TPrinterSetupDialog dialog(this);
+    if (PrinterSetupHook())
+        PrinterSetupHook()(dialog);
+    else
+        dialog.exec();
+    printout::EnsureDefaultPaper(printout::ApplicationPrinter(), printout::kPaperLetter, printout::kPortrait, 0, 0);
+}
+
+void TMainForm::SetPrinterSetupHook(std::function<void(printout::TPrinterSetupDialog &)> hook)
+{
+    PrinterSetupHook() = std::move(hook);
 }
 
 void TMainForm::IDM_BailCourantClick()

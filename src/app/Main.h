@@ -16,11 +16,13 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QPrinter;
 class QToolButton;
 
 namespace dataset {
 class TDBNavigator;
+}
+namespace printout {
+class TPrinterSetupDialog;
 }
 namespace ui {
 class TMultiLang;
@@ -86,8 +88,9 @@ public:
     ui::TMultiLang *MultiLang() const { return m_multiLang; }
     // Help context that F1 shows now.
     int ActiveHelpContext() const;
-    // The printer the set-up command configures; created when first needed.
-    QPrinter &Printer();
+    // When set, the printer set-up command hands its dialog to the hook instead of showing
+    // it (tests answer it there); an empty hook removes it.
+    static void SetPrinterSetupHook(std::function<void(printout::TPrinterSetupDialog &)> hook);
 
     // TToolbarHost
     dataset::TDBNavigator &Navigator() override;
@@ -157,7 +160,6 @@ private:
     QPointer<TReindexForm> m_reindexForm;
     QPointer<QMdiSubWindow> m_lentTo; // child holding the toolbar
     std::function<void()> m_printAction, m_previewAction, m_copyAction;
-    std::unique_ptr<QPrinter> m_printer;
     QMetaObject::Connection m_menuMajConnection;
 };
 

@@ -1,6 +1,7 @@
 #include "printout/PaperCheck.h"
 
 #include "dataset/Common.h"
+#include "printout/Printer.h"
 #include "ui/MessageBoxes.h"
 
 #include <QPageLayout>
@@ -29,14 +30,6 @@ const TPaperCode kPaperCodes[] = {
     {70, QPageSize::A6},
 };
 
-int CodeOf(QPageSize::PageSizeId id)
-{
-    for (const TPaperCode &p : kPaperCodes)
-        if (p.id == id)
-            return p.code;
-    return id == QPageSize::Custom ? kPaperCustom : 0;
-}
-
 } // namespace
 
 TPaper &DefaultPaperRecord()
@@ -45,11 +38,40 @@ TPaper &DefaultPaperRecord()
     return paper;
 }
 
+QPageSize PageSizeOf(const TPaper &paper)
+{
+    if (paper.sizeCode == kPaperCustom)
+        return paper.width > 0 && paper.length > 0
+                   ? QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0), QPageSize::Millimeter, QString(),
+                               QPageSize::ExactMatch)
+                   : QPageSize();
+    for (const TPaperCode &p : kPaperCodes)
+        if (p.code == paper.sizeCode)
+            return QPageSize(p.id);
+    return QPageSize();
+}
+
+int PaperCodeOf(QPageSize::PageSizeId id)
+{
+    for (const TPaperCode &p : kPaperCodes)
+        if (p.id == id)
+            return p.code;
+    return id == QPageSize::Custom ? kPaperCustom : 0;
+}
+
+QList<int> StandardPaperCodes()
+{
+    QList<int> codes;
+    for (const TPaperCode &p : kPaperCodes)
+        codes.append(p.code);
+    return codes;
+}
+
 TPaper PrinterPaper(const QPrinter &printer)
 {
     const QPageLayout layout = printer.pageLayout();
     TPaper paper;
-    paper.sizeCode = CodeOf(layout.pageSize().id());
+    paper.sizeCode = PaperCodeOf(layout.pageSize().id());
     paper.orientation = layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait;
     if (paper.sizeCode == kPaperCustom) {
         const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
@@ -59,28 +81,10 @@ TPaper PrinterPaper(const QPrinter &printer)
     return paper;
 }
 
-bool SetPrinterPaper(QPrinter &printer, const TPaper &paper)
-{
-    QPageSize size;
-    if (paper.sizeCode == kPaperCustom) {
-        size = QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0), QPageSize::Millimeter);
-    } else {
-        for (const TPaperCode &p : kPaperCodes)
-            if (p.code == paper.sizeCode)
-                size = QPageSize(p.id);
-    }
-    if (!size.isValid())
-        return false;
-    const bool sized = printer.setPageSize(size);
-    const bool turned =
-        printer.setPageOrientation(paper.orientation == kLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    return sized && turned;
-}
-
-bool EnsureDefaultPaper(QPrinter &printer, int sizeCode, int orientation, int width, int length)
+bool EnsureDefaultPaper(TPrinter &printer, int sizeCode, int orientation, int width, int length)
 {
     const TPaper wanted{sizeCode, orientation, width, length};
-    const TPaper current = PrinterPaper(printer);
+    const TPaper current = printer.Paper();
     bool differs = current.sizeCode != sizeCode || current.orientation != orientation;
     if (sizeCode == kPaperCustom)
         differs = differs || current.width != width || current.length != length;
@@ -98,7 +102,7 @@ bool EnsureDefaultPaper(QPrinter &printer, int sizeCode, int orientation, int wi
         != QMessageBox::Yes)
         return false;
     DefaultPaperRecord() = wanted;
-    return SetPrinterPaper(printer, wanted);
+    return printer.SetPaper(wanted);
 }
 
 } // namespace printout

@@ -15,30 +15,7 @@ namespace printout {
 
 namespace {
 
-struct TPaperCode {
-    int code;
-    QPageSize::PageSizeId id;
-};
-// The platform's paper codes that have a standard Qt size.
-const TPaperCode kPaperCodes[] = {
-    {1, QPageSize::Letter}, {3, QPageSize::Tabloid}, {4, QPageSize::Ledger}, {5, QPageSize::Legal},
-    {7, QPageSize::Executive}, {8, QPageSize::A3}, {9, QPageSize::A4}, {11, QPageSize::A5},
-    {13, QPageSize::B5}, {20, QPageSize::Envelope10}, {27, QPageSize::EnvelopeDL},
-};
-
 constexpr int kVirtualDpi = 600;
-
-QPageSize PageSizeOf(const TPaper &paper)
-{
-    if (paper.sizeCode == kPaperCustom && paper.width > 0 && paper.length > 0)
-        return QPageSize(QSizeF(paper.width / 10.0, paper.length / 10.0), QPageSize::Millimeter, QString(),
-                         QPageSize::ExactMatch);
-    for (const TPaperCode &c : kPaperCodes) {
-        if (c.code == paper.sizeCode)
-            return QPageSize(c.id);
-    }
-    return QPageSize();
-}
 
 // Sheet size in 0.1 mm, portrait.
 QSizeF SheetTenthsMm(const TPaper &paper)
@@ -80,11 +57,9 @@ std::unique_ptr<TPrinter> TPrinter::Named(const QString &name)
         // Read the queue's own paper so that the settings start from what it has.
         const QPageLayout layout = p->m_qprinter->pageLayout();
         p->m_paper.orientation = layout.orientation() == QPageLayout::Landscape ? kLandscape : kPortrait;
-        p->m_paper.sizeCode = kPaperCustom;
-        for (const TPaperCode &c : kPaperCodes) {
-            if (layout.pageSize().id() == c.id)
-                p->m_paper.sizeCode = c.code;
-        }
+        p->m_paper.sizeCode = PaperCodeOf(layout.pageSize().id());
+        if (p->m_paper.sizeCode == 0)
+            p->m_paper.sizeCode = kPaperCustom; // a named size without a code: kept by its dimensions
         if (p->m_paper.sizeCode == kPaperCustom) {
             const QSizeF mm = layout.pageSize().size(QPageSize::Millimeter);
             p->m_paper.width = int(std::lround(mm.width() * 10));
@@ -248,20 +223,15 @@ QList<std::pair<QString, QString>> TPrinter::JobOptions(bool fitToPage) const
     options.append({QStringLiteral("sides"), m_duplex == 1   ? QStringLiteral("two-sided-long-edge")
                                              : m_duplex == 2 ? QStringLiteral("two-sided-short-edge")
                                                              : QStringLiteral("one-sided")});
-    // The sheets of the file already carry the orientation; the media is named portrait.
-    static const std::pair<int, const char *> kMedia[] = {
-        {1, "Letter"}, {3, "Tabloid"}, {4, "Ledger"}, {5, "Legal"}, {7, "Executive"}, {8, "A3"},
-        {9, "A4"}, {11, "A5"}, {13, "B5"}, {20, "Env10"}, {27, "EnvDL"},
-    };
-    QString media;
-    if (m_paper.sizeCode == kPaperCustom && m_paper.width > 0 && m_paper.length > 0)
-        media = QStringLiteral("Custom.%1x%2mm").arg(m_paper.width / 10.0, 0, 'f', 1).arg(m_paper.length / 10.0, 0, 'f', 1);
-    for (const auto &[code, name] : kMedia) {
-        if (code == m_paper.sizeCode)
-            media = QLatin1String(name);
-    }
-    if (!media.isEmpty())
-        options.append({QStringLiteral("media"), media});
+    // The sheets of the file already carry the orientation; the media is named portrait, by
+    // the standard keyword of its size.
+    const QPageSize size = PageSizeOf(m_paper);
+    if (m_paper.sizeCode == kPaperCustom && size.isValid())
+        options.append({QStringLiteral("media"), QStringLiteral("Custom.%1x%2mm")
+                                                     .arg(m_paper.width / 10.0, 0, 'f', 1)
+                                                     .arg(m_paper.length / 10.0, 0, 'f', 1)});
+    else if (size.isValid())
+        options.append({QStringLiteral("media"), size.key()});
     // Qt's paper sources, by the name CUPS gives the tray.
     static const std::pair<int, const char *> kSources[] = {
         {QPrinter::Lower, "bottom"}, {QPrinter::Middle, "middle"}, {QPrinter::Manual, "manual"},

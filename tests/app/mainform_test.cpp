@@ -9,6 +9,10 @@
 #include "dataset/DBNavigator.h"
 #include "dataset/DataSource.h"
 #include "dataset/Table.h"
+#include "printout/PaperCheck.h"
+#include "printout/Printer.h"
+#include "printout/PrinterSetup.h"
+#include "printout/Printout.h"
 #include "ui/MLang.h"
 
 #include <QAction>
@@ -17,6 +21,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QComboBox>
+#include <QPrinter>
+#include <QRadioButton>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -338,3 +345,54 @@ TEST_F(MainFormTest, TheLessorWindowBorrowsTheNavigatorButNotPrinting)
 }
 
 } // namespace
+
+TEST_F(MainFormTest, PrinterSetupChangesTheApplicationPrinterThenOffersTheFormsPaperBack)
+{
+    app::TMainForm &form = Form();
+    printout::SetApplicationPrinter(printout::TPrinter::Virtual());
+    printout::DefaultPaperRecord() = {};
+    auto choose = [](int code, bool landscape, int source) {
+        app::TMainForm::SetPrinterSetupHook([=](printout::TPrinterSetupDialog &dialog) {
+            dialog.CB_Papier->setCurrentIndex(dialog.CB_Papier->findData(code));
+            (landscape ? dialog.RB_Paysage : dialog.RB_Portrait)->setChecked(true);
+            dialog.CB_Source->setCurrentIndex(dialog.CB_Source->findData(source));
+            dialog.accept();
+        });
+    };
+    // Legal landscape from the manual feed, kept when the user says No to the form's format:
+    // the printouts made next are laid out on it.
+    choose(5, true, QPrinter::Manual);
+    {
+        TBoxRecorder boxes;
+        boxes.Answer(QMessageBox::No);
+        form.Item(QStringLiteral("Configurationdelimpression1"))->trigger();
+        EXPECT_EQ(boxes.Boxes().size(), 1u);
+    }
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().sizeCode, 5);
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().orientation, printout::kLandscape);
+    EXPECT_EQ(printout::ApplicationPrinter().PaperSource(), int(QPrinter::Manual));
+    EXPECT_EQ(printout::TPrintout(nullptr, false, QStringLiteral("t")).Geometry().sheetSize, QSize(3556, 2159));
+    // Yes puts Letter portrait back on the printer and into the default paper record.
+    {
+        TBoxRecorder boxes;
+        boxes.Answer(QMessageBox::Yes);
+        form.Item(QStringLiteral("Configurationdelimpression1"))->trigger();
+    }
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().sizeCode, printout::kPaperLetter);
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().orientation, printout::kPortrait);
+    // Letter portrait asks nothing; a cancelled dialog changes nothing.
+    choose(1, false, 0);
+    {
+        TBoxRecorder boxes;
+        form.Item(QStringLiteral("Configurationdelimpression1"))->trigger();
+        EXPECT_TRUE(boxes.Boxes().empty());
+    }
+    app::TMainForm::SetPrinterSetupHook([](printout::TPrinterSetupDialog &dialog) {
+        dialog.CB_Papier->setCurrentIndex(dialog.CB_Papier->findData(9));
+        dialog.reject();
+    });
+    form.Item(QStringLiteral("Configurationdelimpression1"))->trigger();
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().sizeCode, printout::kPaperLetter);
+    app::TMainForm::SetPrinterSetupHook({});
+    printout::SetApplicationPrinter(printout::TPrinter::Default());
+}

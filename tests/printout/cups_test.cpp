@@ -7,6 +7,9 @@
 #include "printout/Player.h"
 #include "printout/Preview.h"
 #include "printout/Printout.h"
+#include "printout/PrinterSetup.h"
+
+#include <QComboBox>
 
 #include "TestSupport.h"
 
@@ -165,4 +168,25 @@ TEST(CupsPrinting, PreviewReprintsOnTheChosenPrinter)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2")))) << info.toStdString();
     if (!HasFailure())
         QFile::remove(pdf);
+}
+
+TEST(CupsPrinting, PrinterSetupChoosesTheQueue)
+{
+    CUPS_TEST_PROLOGUE(QStringLiteral("CupsPrinting.PrinterSetupChoosesTheQueue"));
+    const QString queue = qEnvironmentVariable("BAIL_CUPS_PDF_QUEUE");
+    SetApplicationPrinter(TPrinter::Virtual());
+    TPrinterSetupDialog dialog;
+    const int at = dialog.CB_Imprimante->findData(queue);
+    ASSERT_GE(at, 0) << "the queue is not offered";
+    dialog.CB_Imprimante->setCurrentIndex(at);
+    dialog.CB_Papier->setCurrentIndex(dialog.CB_Papier->findData(9));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
+    EXPECT_EQ(ApplicationPrinter().Name(), queue);
+    EXPECT_TRUE(ApplicationPrinter().IsQueue());
+    EXPECT_EQ(ApplicationPrinter().Paper().sizeCode, 9);
+    TPrintout p(nullptr, false, QStringLiteral("t"));
+    EXPECT_EQ(p.Printer()->Name(), queue);
+    EXPECT_NEAR(p.Geometry().sheetSize.width(), 2100, 1); // the device's pixels, rounded
+    EXPECT_NEAR(p.Geometry().sheetSize.height(), 2970, 1);
 }
