@@ -67,6 +67,12 @@ bool AskPages(QWidget *owner, int highest, int &first, int &last)
     if (result != QDialog::Accepted)
         return false;
     g_dialogCopies = device->copyCount();
+    // What else the dialog set (paper, tray, duplex, collation) goes with the job: the
+    // printout copies the application printer.
+    app.TakeJobSettings(*device);
+    const printout::TPaper paper = printout::PrinterPaper(*device);
+    if (paper.sizeCode != 0)
+        app.SetPaper(paper);
     if (dialog.printRange() == QAbstractPrintDialog::PageRange && dialog.fromPage() > 0) {
         first = std::clamp(dialog.fromPage(), 1, kAllPages);
         last = std::clamp(dialog.toPage(), first, kAllPages);
@@ -76,7 +82,7 @@ bool AskPages(QWidget *owner, int highest, int &first, int &last)
     if (!chosen.isEmpty() && chosen.compare(app.Name(), Qt::CaseInsensitive) != 0) {
         if (auto other = printout::TPrinter::Named(chosen)) {
             other->CopyJobSettings(app);
-            other->SetCopies(g_dialogCopies);
+            other->SetPaper(app.Paper());
             printout::SetApplicationPrinter(std::move(other));
         }
     }

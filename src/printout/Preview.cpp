@@ -1067,10 +1067,15 @@ void TFPrintPreview::PrintCommand()
         if (auto same = TPrinter::Named(docPrinter.Name()))
             SetApplicationPrinter(std::move(same));
     }
+    // Pages made on the virtual device are printed on an installed printer.
+    if (!ApplicationPrinter().Device())
+        SetApplicationPrinter(TPrinter::Default());
     TPrinter &app = ApplicationPrinter();
     app.CopyJobSettings(docPrinter);
-    if (!app.Device())
+    if (!app.Device()) {
+        m_current->Print(); // says what keeps it from printing
         return;
+    }
     QPrintDialog dialog(app.Device(), this);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
@@ -1083,13 +1088,20 @@ void TFPrintPreview::PrintCommand()
         return;
 
     ui::TWaitCursor wait;
-    const QString chosen = app.Device()->printerName();
     std::unique_ptr<TPrintout> temporary;
     TPrintout *target = m_current;
+    // The dialog's "print to file" leaves no queue name but a file to write.
+    const bool toFile = app.Device()->outputFormat() == QPrinter::PdfFormat && !app.Device()->outputFileName().isEmpty();
+    const QString chosen = toFile ? app.Device()->outputFileName() : app.Device()->printerName();
     if (chosen.compare(docPrinter.Name(), Qt::CaseInsensitive) != 0 || m_current->PrinterNotFound()) {
-        std::unique_ptr<TPrinter> other = TPrinter::Named(chosen);
-        if (!other)
+        std::unique_ptr<TPrinter> other = toFile ? TPrinter::PdfFile(chosen) : TPrinter::Named(chosen);
+        if (!other) {
+            const EPrintError e(QStringLiteral("L'imprimante « %1 » est introuvable ; rien n'a été imprimé.").arg(chosen),
+                                QStringLiteral("The printer \"%1\" cannot be found; nothing was printed.").arg(chosen));
+            ui::ErrorBox(e.Message(), this);
             return;
+        }
+        other->TakeJobSettings(*app.Device());
         temporary = std::make_unique<TPrintout>(m_current->Owner(), std::move(other), m_current->Title());
         temporary->SetCopies(app.Device()->copyCount());
         temporary->SetFitToPrintable(m_current->FitToPrintable());
@@ -1111,14 +1123,8 @@ void TFPrintPreview::PrintCommand()
         }
         target = temporary.get();
     } else {
-        docPrinter.SetPaperSource(int(app.Device()->paperSource()));
-        docPrinter.SetCopies(app.Device()->copyCount());
-        docPrinter.SetCollate(app.Device()->collateCopies());
-        docPrinter.SetDuplex(int(app.Device()->duplex()) == QPrinter::DuplexLongSide ? 1 : int(app.Device()->duplex()) == QPrinter::DuplexShortSide ? 2 : 0);
+        docPrinter.TakeJobSettings(*app.Device());
     }
-    TPrinter &out = *target->Printer();
-    out.SetCopies(app.Device()->copyCount());
-    out.SetCollate(app.Device()->collateCopies());
     if (target->Copies() == 0 && app.Device()->copyCount() > 1)
         target->SetCopies(app.Device()->copyCount());
     try {

@@ -186,6 +186,15 @@ void TPrinter::CopyJobSettings(const TPrinter &other)
     SetDuplex(other.m_duplex);
 }
 
+void TPrinter::TakeJobSettings(const QPrinter &device)
+{
+    SetCopies(device.copyCount());
+    SetCollate(device.collateCopies());
+    SetDuplex(device.duplex() == QPrinter::DuplexLongSide ? 1 : device.duplex() == QPrinter::DuplexShortSide ? 2 : 0);
+    if (device.paperSource() != QPrinter::OnlyOne)
+        SetPaperSource(int(device.paperSource()));
+}
+
 int TPrinter::DpiX() const { return m_qprinter ? m_qprinter->resolution() : kVirtualDpi; }
 
 int TPrinter::DpiY() const { return DpiX(); }

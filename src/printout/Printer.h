@@ -64,6 +64,8 @@ public:
     void SetPaperSource(int source);
     // Copies paper source, copies, collate and duplex from other.
     void CopyJobSettings(const TPrinter &other);
+    // Takes the copies, collation, duplex and paper source a print dialog left on device.
+    void TakeJobSettings(const QPrinter &device);
 
     // Geometry in device pixels.
     int DpiX() const;

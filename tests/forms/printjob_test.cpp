@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QPageSize>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -142,6 +143,29 @@ TEST_F(PrintCommand, DialogOffersTheLeasePagesAndPrintsTheRangeChosen)
         EXPECT_FALSE(text.contains(QLatin1String("Page 1 of 10")));
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(PrintCommand, WhatTheDialogSetsGoesWithTheJob)
+{
+    const QString n = StandardLease();
+    forms::SetLeasePrintDialogHook([&](QPrintDialog &dialog) {
+        dialog.printer()->setPageSize(QPageSize(QPageSize::Legal));
+        dialog.printer()->setCollateCopies(true); // (a PDF device has no duplex to set)
+        dialog.printer()->setCopyCount(2);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, false);
+    const printout::TPrinter &app = printout::ApplicationPrinter();
+    EXPECT_EQ(app.Paper().sizeCode, 5);
+    EXPECT_TRUE(app.Collate());
+    EXPECT_EQ(app.Copies(), 2);
+    // The sheets written are Legal ones (8.5 x 14 in).
+    QString info;
+    if (testsupport::HaveProgram(QStringLiteral("pdfinfo"))) {
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {m_pdf}, &info), 0);
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+612 x 1008")))) << info.toStdString();
+    }
 }
 
 TEST_F(PrintCommand, CancelledDialogPrintsNothing)

@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -331,4 +333,51 @@ TEST(Preview, ToolbarHintsInBothLanguages)
     EXPECT_EQ(w.Button("BtnExport"), nullptr);
     EXPECT_EQ(w.Button("BtnSendMail"), nullptr);
     EXPECT_EQ(w.Button("SBArchive"), nullptr);
+}
+
+TEST(Preview, PrintCommandToAFileOrToAPrinterGoneMeanwhile)
+{
+    auto dir = testsupport::TempDir();
+    const QString first = dir->filePath(QStringLiteral("first.pdf")), other = dir->filePath(QStringLiteral("other.pdf"));
+    TBoxes boxes;
+    boxes.answer = QMessageBox::Ok;
+    // Pages made for a printer (here a PDF device) as the lease printouts are.
+    auto printout = std::make_unique<TPrintout>(nullptr, TPrinter::PdfFile(first), QStringLiteral("Bail 42"));
+    for (int i = 1; i <= 3; ++i) {
+        printout->NewPage(1);
+        printout->Canvas()->Rectangle(300, -300, 1500, -900);
+        printout->EndPage();
+    }
+    TPrintout *shown = printout.get();
+    TFPrintPreview preview(nullptr, std::move(printout));
+    SetApplicationPrinter(TPrinter::PdfFile(first));
+    // The dialog's "print to file": the pages go to that file, with the copies asked for.
+    TFPrintPreview::SetPrintDialogHook([&](QPrintDialog &dialog) {
+        dialog.printer()->setOutputFileName(other);
+        dialog.printer()->setCopyCount(2);
+        return int(QDialog::Accepted);
+    });
+    preview.PrintCommand();
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_FALSE(QFileInfo::exists(first));
+    EXPECT_TRUE(shown->Printed());
+    QString info;
+    if (testsupport::HaveProgram(QStringLiteral("pdfinfo"))) {
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {other}, &info), 0);
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+(3|6)\\b")))) << info.toStdString();
+    }
+    // A queue that is no longer there: said, and nothing printed.
+    TFPrintPreview::SetPrintDialogHook([&](QPrintDialog &dialog) {
+        dialog.printer()->setOutputFileName(QString());
+        dialog.printer()->setPrinterName(QStringLiteral("gone-meanwhile"));
+        return int(QDialog::Accepted);
+    });
+    QFile::remove(other);
+    EXPECT_TRUE(boxes.texts.isEmpty()) << boxes.texts.join(QLatin1Char('\n')).toStdString();
+    preview.PrintCommand();
+    TFPrintPreview::SetPrintDialogHook({});
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("introuvable"))) << boxes.texts[0].toStdString();
+    EXPECT_FALSE(QFileInfo::exists(other));
+    SetApplicationPrinter(TPrinter::Default());
 }
