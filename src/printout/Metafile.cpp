@@ -52,9 +52,20 @@ QSize TReferenceDevice::Micrometers() const
     return QSize(scale(millimeters.width()), scale(millimeters.height()));
 }
 
+namespace {
+
+// QRect::isNull without its int arithmetic, which overflows on the corners a hostile file
+// may give.
+bool IsUnset(const QRect &r)
+{
+    return qint64(r.right()) - r.left() + 1 == 0 && qint64(r.bottom()) - r.top() + 1 == 0;
+}
+
+} // namespace
+
 QRect TMetafile::Frame() const
 {
-    if (!m_frame.isNull())
+    if (!IsUnset(m_frame))
         return m_frame;
     const QSize um = m_device.Micrometers();
     return QRect(QPoint(0, 0), QPoint(MulDivRound(um.width(), 1, 10), MulDivRound(um.height(), 1, 10)));
@@ -70,7 +81,7 @@ QRectF TMetafile::FrameExtent() const
 
 QRect TMetafile::Bounds() const
 {
-    if (!m_bounds.isNull())
+    if (!IsUnset(m_bounds))
         return m_bounds;
     return QRect(QPoint(0, 0), QPoint(m_device.pixels.width() - 1, m_device.pixels.height() - 1));
 }

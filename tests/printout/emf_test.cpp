@@ -223,3 +223,24 @@ TEST(EmfPlayer, TextUnderAStretchedWorldTransformIsPlayedWithoutFault)
         }
     }
 }
+
+TEST(EmfReader, ExtremeFrameCornersAreReadWithoutOverflow)
+{
+    // A header whose frame and bounds span the whole 32-bit range: widths computed in int
+    // would overflow. The page still reads, lists its text and plays.
+    TMetafile mf = LetterPage();
+    {
+        TPageCanvas canvas(mf);
+        canvas.TextOut(10, -10, QStringLiteral("Bail"));
+    }
+    QByteArray emf = mf.ToEmf();
+    const int32_t corners[8] = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+    std::memcpy(emf.data() + 8, corners, sizeof corners);
+    const TMetafile read = TMetafile::FromEmf(emf);
+    EXPECT_EQ(read.Frame().left(), INT32_MAX);
+    EXPECT_GT(read.FrameExtent().width(), 4e9);
+    EXPECT_FALSE(TextRuns(read).empty());
+    QImage image(64, 80, QImage::Format_RGB32);
+    QPainter painter(&image);
+    PlayMetafile(painter, read, QRectF(0, 0, 64, 80));
+}
