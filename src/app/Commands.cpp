@@ -6,7 +6,9 @@
 #include "app/Main.h"
 #include "entry/Bailstd.h"
 #include "entry/Locateur.h"
+#include "db/Settings.h"
 #include "forms/PrintCommand.h"
+#include "ui/MessageBoxes.h"
 
 namespace app {
 
@@ -34,8 +36,16 @@ TWindowCommands DefaultWindowCommands()
     // The MDI area adopts the windows.
     commands.lessorWindow = [](QWidget *) -> ui::TMdiChild * { return new entry::TLocateurForm(nullptr); };
     commands.leaseWindow = [](QWidget *, bool elderly, bool coop, const QString &key) -> ui::TMdiChild * {
-        if (coop)
-            return nullptr; // the cooperative window is not part of this build
+        if (coop) {
+            // The cooperative window is not part of this build: say so rather than do nothing.
+            ui::ShowMessageBox(QMessageBox::Information, db::PickWorkText(QStringLiteral("Bail"), QStringLiteral("Lease")),
+                               db::PickWorkText(QStringLiteral("Les baux de coopérative ne peuvent pas encore être ouverts "
+                                                               "dans cette version du programme."),
+                                                QStringLiteral("Cooperative leases cannot be opened yet in this version "
+                                                               "of the program.")),
+                               QMessageBox::Ok, QMessageBox::Ok);
+            return nullptr;
+        }
         auto *form = new entry::TBailStdForm(nullptr, elderly);
         if (!key.isEmpty())
             form->GoToLease(key);

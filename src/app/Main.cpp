@@ -454,7 +454,7 @@ ui::TMdiChild *TMainForm::OpenLeaseWindow(bool elderly, bool coop, const QString
         child = m_commands.leaseWindow(this, elderly, coop, key);
     }
     if (child)
-        AddChild(*child);
+        AddChild(*child)->showMaximized(); // lease windows are laid out like the whole form
     return child;
 }
 
@@ -536,7 +536,9 @@ void TMainForm::SpB_FindBailClick()
         active->GoToLease(key);
     else
         OpenLeaseWindow(elderly, coop, key);
-    if (auto *now = dynamic_cast<ui::TLeaseChild *>(ActiveChild()); now && !now->IsCooperative())
+    // Only a standard lease shown refreshes the dates (a cooperative one opened nothing here,
+    // and the active window keeps what is typed in it).
+    if (auto *now = dynamic_cast<ui::TLeaseChild *>(ActiveChild()); !coop && now && !now->IsCooperative())
         now->AjusteDates();
     if (dataset::TDataSource *source = Navig->DataSource(); source && source->DataSet()
         && source->DataSet()->State() == dataset::TDataSetState::Browse)

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace entry {
 
 namespace {
@@ -69,6 +71,16 @@ TInputMntDlg::TInputMntDlg(QWidget *owner)
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // At most nine characters typed or pasted; a longer amount the dialog opened with stays
+    // as it is until the user shortens it.
+    connect(E_Montant, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (text.size() > kMaxChars && text.size() > m_lastText.size()) {
+            const int cursor = E_Montant->cursorPosition() - int(text.size() - m_lastText.size());
+            E_Montant->setText(m_lastText);
+            E_Montant->setCursorPosition(std::max(0, cursor));
+        }
+    });
+    connect(E_Montant, &QLineEdit::textChanged, this, [this](const QString &text) { m_lastText = text; });
     connect(Pb_Ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(Pb_Annuler, &QPushButton::clicked, this, [this] { Pb_AnnulerClick(); });
 }

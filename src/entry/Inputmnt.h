@@ -44,6 +44,7 @@ private:
 
     double m_amount = 0;      // the amount in and out
     double m_savedAmount = 0; // taken when shown, restored by Cancel
+    QString m_lastText;       // the field before the last edit, for the length limit
     QLabel *L_E_Montant = nullptr;
     QLineEdit *E_Montant = nullptr;
     QPushButton *Pb_Ok = nullptr;

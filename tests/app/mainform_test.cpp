@@ -182,8 +182,10 @@ TEST_F(MainFormTest, MenuMajFollowsTheChildWindows)
     EXPECT_EQ(form.ActiveHelpContext(), 7);
 
     // A lease window: its print action runs from the menu and the button.
+    EXPECT_FALSE(qobject_cast<QMdiSubWindow *>(lessor->parentWidget())->isMaximized());
     form.Item(QStringLiteral("IDM_BailLogementlStd"))->trigger();
     ASSERT_NE(lease, nullptr);
+    EXPECT_TRUE(qobject_cast<QMdiSubWindow *>(lease->parentWidget())->isMaximized()); // like the paper form, whole
     EXPECT_TRUE(Enabled("IDM_BailCourant"));
     EXPECT_TRUE(ButtonEnabled("SBPrint"));
     form.Item(QStringLiteral("IDM_BailCourant"))->trigger();

@@ -112,3 +112,19 @@ TEST_F(SearchWindows, AVanishedLeaseLeavesANewWindowOnItsLastLease)
     ASSERT_EQ(Windows(), 1);
     EXPECT_EQ(ActiveKey(), last);
 }
+
+TEST_F(SearchWindows, ACooperativeLeaseSaysItCannotOpenAndLeavesTheActiveWindowAlone)
+{
+    ASSERT_FALSE(m_keys[QStringLiteral("NO")].empty());
+    const QString nn = m_keys[QStringLiteral("NN")].front();
+    Choose(nn);
+    ASSERT_EQ(Windows(), 1);
+    TBoxRecorder boxes;
+    boxes.Answer(QMessageBox::Ok);
+    Choose(m_keys[QStringLiteral("NO")].front());
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].icon, QMessageBox::Information);
+    EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(QStringLiteral("Les baux de coopérative"))) << boxes.Boxes()[0].text.toStdString();
+    EXPECT_EQ(Windows(), 1);
+    EXPECT_EQ(ActiveKey(), nn);
+}

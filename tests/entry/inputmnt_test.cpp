@@ -90,3 +90,19 @@ TEST_F(AmountDialog, AmountsOverNineCharactersAreFlaggedOnLeavingTheField)
     ASSERT_FALSE(boxes.Texts().empty());
     EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Le maximum autorisé est 999999.99"));
 }
+
+TEST_F(AmountDialog, AtMostNineCharactersAreTyped)
+{
+    Open(0);
+    Retype(QStringLiteral("1234567890"));
+    EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("123456789"));
+    // A longer amount the dialog opened with may still be shortened and corrected.
+    Open(1234567.5);
+    QLineEdit *e = m_dlg.AmountEdit();
+    const QString opened = e->text();
+    e->end(false);
+    QTest::keyClicks(e, QStringLiteral("9"));
+    EXPECT_EQ(e->text(), opened);
+    QTest::keyClick(e, Qt::Key_Backspace);
+    EXPECT_EQ(e->text(), opened.left(opened.size() - 1));
+}
