@@ -1,4 +1,4 @@
-// Speed and size of PDF output: recorded printouts saved with our writer and with Qt's
+// Speed and size of PDF output: recorded lease printouts saved with our writer and with Qt's
 // QPdfWriter through the page player, and the writer's canvas on dense pages.
 
 #include "pdf/PdfBox.h"
@@ -7,6 +7,7 @@
 #include "printout/PdfExport.h"
 
 #include "BenchApp.h"
+#include "LeaseFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -35,38 +36,14 @@ QTemporaryDir &Scratch()
     return dir;
 }
 
-// A page shaped like a lease page: framed sections, captions and filled-in fields.
-void DrawLeasePage(TPageCanvas &c, int page)
-{
-    c.SetPenWidth(3);
-    c.SetBrushStyle(TBrushStyle::Clear);
-    for (int s = 0; s < 12; ++s)
-        c.Rectangle(100, -200 - s * 210, 2060, -400 - s * 210);
-    c.SetPenWidth(1);
-    for (int l = 0; l < 60; ++l) {
-        c.MoveTo(120, -250 - l * 42);
-        c.LineTo(2040, -250 - l * 42);
-    }
-    for (int t = 0; t < 150; ++t) {
-        c.SetTextAlign(t % 3 == 0 ? 24 : t % 3 == 1 ? 26 : 30);
-        c.SetFontHeight(t % 5 == 0 ? -42 : -28);
-        c.SetFontStyle(t % 7 == 0 ? 1 : 0);
-        c.TextOut(150 + (t % 4) * 480, -240 - (t / 4) * 66,
-                  QStringLiteral("Champ %1 du bail, page %2 : Élise Tremblay").arg(t).arg(page));
-    }
-}
-
+// Real lease pages as the form's painters draw them: one lease (4 pages) or 100 (400).
 TPrintout &LeasePrintout(int pages)
 {
     static std::map<int, std::unique_ptr<TPrintout>> made;
     auto &slot = made[pages];
     if (!slot) {
         slot = std::make_unique<TPrintout>(nullptr, TPrinter::Virtual(), QStringLiteral("Bail"));
-        for (int p = 0; p < pages; ++p) {
-            slot->NewPage(1);
-            DrawLeasePage(*slot->Canvas(), p + 1);
-            slot->EndPage();
-        }
+        bench::LeaseFolder().PrintStandardLeases(pages / 4, *slot);
     }
     return *slot;
 }
