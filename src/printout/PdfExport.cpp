@@ -2,6 +2,7 @@
 
 #include "printout/EmfFormat.h"
 #include "printout/EmfListing.h"
+#include "printout/Player.h"
 #include "printout/Printer.h"
 #include "printout/Printout.h"
 
@@ -23,7 +24,6 @@ using namespace emf;
 namespace {
 
 // Device pixels of pages recorded in pixel units (600 dpi) to tenths of a millimetre.
-const double kPixelsPerTenth = 5.6692913385826771 / 2.4;
 
 uint32_t Le32(const QByteArray &b, qsizetype at)
 {
@@ -234,13 +234,31 @@ void TPrintoutExport::ExportEnd()
 // The drawing state of one page's replay.
 struct TPrintoutExport::TReplay {
     pdf::TPdfCanvas &canvas;
-    uint32_t mapMode = MM_TEXT;
+    QPointF pxPerMm;                 // of the page's reference device
+    QPointF frameCorner;             // the picture frame's top-left corner, 0.1 mm
+    TEmfMapping map;                 // the player's mapping, so foreign pages land where it shows them
+    std::vector<TEmfMapping> saved;  // SaveDC / RestoreDC
     uint32_t align = 0;
     std::map<uint32_t, int> created; // handle -> index of the record that created it
 
-    int X(int x) const { return mapMode == MM_TEXT ? int(std::lround(x / kPixelsPerTenth)) : x; }
-    int Y(int y) const { return mapMode == MM_TEXT ? int(std::lround(-(y / kPixelsPerTenth))) : y; }
-    int L(int v) const { return mapMode == MM_TEXT ? int(std::lround(v / kPixelsPerTenth)) : v; }
+    // Logical units to the writer's: 0.1 mm from the sheet's top-left corner, y downward.
+    QTransform ToSheet() const
+    {
+        return map.PageTransform(pxPerMm.x(), pxPerMm.y()) * QTransform::fromScale(10 / pxPerMm.x(), 10 / pxPerMm.y()) *
+               QTransform::fromTranslate(-frameCorner.x(), -frameCorner.y());
+    }
+    QPoint P(int x, int y) const
+    {
+        const QPointF p = ToSheet().map(QPointF(x, y));
+        auto clamp = [](double v) { return int(std::lround(std::clamp(v, -1e9, 1e9))); };
+        return QPoint(clamp(p.x()), clamp(p.y()));
+    }
+    // A length (pen width, font height) in writer units.
+    int L(int v) const
+    {
+        const double scale = std::sqrt(std::abs(ToSheet().determinant()));
+        return int(std::lround(std::clamp(v * scale, -1e9, 1e9)));
+    }
 
     void Pen(uint32_t style, int width, uint32_t color)
     {
@@ -339,7 +357,8 @@ struct TPrintoutExport::TReplay {
         }
         if (text.isEmpty())
             return;
-        const int refX = X(r.I32(36)), refY = Y(r.I32(40));
+        const QPoint ref = P(r.I32(36), r.I32(40));
+        const int refX = ref.x(), refY = -ref.y();
         const QByteArray code = Code();
         const int w = canvas.TextWidth(text);
         int x = refX;
@@ -364,13 +383,27 @@ struct TPrintoutExport::TReplay {
 
 void TPrintoutExport::Replay(int page, const TMetafile &metafile)
 {
-    TReplay replay{m_pdf->Canvas(), MM_TEXT, 0, {}};
+    // The sheet is the picture frame, as the player shows a page (our own pages' frame is
+    // their sheet).
+    const QRectF frame = metafile.FrameExtent();
+    TReplay replay{m_pdf->Canvas(), PixelsPerMm(metafile.Device()), frame.topLeft() / 10.0, {}, {}, 0, {}};
     pdf::TPdfCanvas &canvas = m_pdf->Canvas();
     for (int i = 0; i < metafile.RecordCount(); ++i) {
         const TRecordView r = metafile.Record(i);
         try {
+            if (replay.map.Apply(r))
+                continue;
             switch (r.type) {
-            case EMR_SETMAPMODE: replay.mapMode = r.U32(8); break;
+            case EMR_SAVEDC: replay.saved.push_back(replay.map); break;
+            case EMR_RESTOREDC: {
+                // Relative restores inside the stack only, as the player does.
+                const int32_t n = r.I32(8);
+                if (n < 0 && size_t(-int64_t(n)) <= replay.saved.size()) {
+                    replay.map = replay.saved[replay.saved.size() - size_t(-int64_t(n))];
+                    replay.saved.resize(replay.saved.size() - size_t(-int64_t(n)));
+                }
+                break;
+            }
             case EMR_SETTEXTALIGN: replay.align = r.U32(8); break;
             case EMR_SETTEXTCOLOR: canvas.Font().Color = ColorRef(r.U32(8)); break;
             case EMR_CREATEPEN:
@@ -388,13 +421,21 @@ void TPrintoutExport::Replay(int page, const TMetafile &metafile)
                 }
                 break;
             }
-            case EMR_MOVETOEX: canvas.MoveTo(replay.X(r.I32(8)), -replay.Y(r.I32(12))); break;
-            case EMR_LINETO: canvas.LineTo(replay.X(r.I32(8)), -replay.Y(r.I32(12))); break;
+            case EMR_MOVETOEX: {
+                const QPoint p = replay.P(r.I32(8), r.I32(12));
+                canvas.MoveTo(p.x(), p.y());
+                break;
+            }
+            case EMR_LINETO: {
+                const QPoint p = replay.P(r.I32(8), r.I32(12));
+                canvas.LineTo(p.x(), p.y());
+                break;
+            }
             case EMR_RECTANGLE:
             case EMR_ELLIPSE:
             case EMR_ROUNDRECT: {
-                const int l = replay.X(r.I32(8)), t = -replay.Y(r.I32(12));
-                const int rr = replay.X(r.I32(16)), b = -replay.Y(r.I32(20));
+                const QPoint lt = replay.P(r.I32(8), r.I32(12)), rb = replay.P(r.I32(16), r.I32(20));
+                const int l = lt.x(), t = lt.y(), rr = rb.x(), b = rb.y();
                 if (r.type == EMR_RECTANGLE) {
                     canvas.Rectangle(l, t, rr, b);
                 } else if (r.type == EMR_ELLIPSE) {
@@ -427,12 +468,11 @@ void TPrintoutExport::Replay(int page, const TMetafile &metafile)
                         throw std::runtime_error("unreadable picture");
                     found = m_bitmaps.emplace(key, image).first;
                 }
-                const int x = replay.X(r.I32(24)), y = replay.Y(r.I32(28));
-                const int cx = replay.L(r.I32(dib ? 72 : 32)), cy = replay.L(r.I32(dib ? 76 : 36));
-                // In pixel units y grows downward, so the height keeps its sign there.
-                const int height = replay.mapMode == MM_TEXT ? -cy : cy;
-                if (cx != 0 && height != 0)
-                    canvas.StretchDraw(x, -y, x + cx, -y - height, found->second);
+                const int x = r.I32(24), y = r.I32(28), cx = r.I32(dib ? 72 : 32), cy = r.I32(dib ? 76 : 36);
+                const QPoint from = replay.P(x, y), to = replay.P(int(std::clamp<int64_t>(int64_t(x) + cx, INT32_MIN, INT32_MAX)),
+                                                                  int(std::clamp<int64_t>(int64_t(y) + cy, INT32_MIN, INT32_MAX)));
+                if (from.x() != to.x() && from.y() != to.y())
+                    canvas.StretchDraw(from.x(), from.y(), to.x(), to.y(), found->second);
                 break;
             }
             default: break;

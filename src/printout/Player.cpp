@@ -46,10 +46,7 @@ struct TObject {
 };
 
 struct TState {
-    uint32_t mapMode = MM_TEXT;
-    QPointF winOrg, vpOrg;
-    QSizeF winExt{1, 1}, vpExt{1, 1};
-    QTransform world;
+    TEmfMapping map;
     TPenState pen;
     TBrushState brush;
     TLogFont font;
@@ -111,10 +108,9 @@ public:
         : m_mf(mf), m_p(painter), m_deviceToTarget(deviceToTarget)
     {
         m_objects.resize(size_t(std::clamp(mf.Handles(), 1, 65536)));
-        const TReferenceDevice &d = mf.Device();
-        const QSizeF mm = d.micrometers.isEmpty() ? QSizeF(d.millimeters) : QSizeF(d.micrometers) / 1000.0;
-        m_pxPerMmX = mm.width() > 0 ? d.pixels.width() / mm.width() : 1;
-        m_pxPerMmY = mm.height() > 0 ? d.pixels.height() / mm.height() : 1;
+        const QPointF pxPerMm = PixelsPerMm(mf.Device());
+        m_pxPerMmX = pxPerMm.x();
+        m_pxPerMmY = pxPerMm.y();
         if (m_p) {
             m_base = m_p->transform();
             m_hadClip = m_p->hasClipping();
@@ -144,35 +140,7 @@ public:
 
 private:
     // Logical to device-pixel transform of the current mapping (world transform included).
-    QTransform PageTransform() const
-    {
-        double sx = 1, sy = 1;
-        const TState &s = m_s;
-        auto fixed = [&](double unitsPerMm) {
-            sx = m_pxPerMmX / unitsPerMm;
-            sy = -m_pxPerMmY / unitsPerMm;
-        };
-        switch (s.mapMode) {
-        case MM_LOMETRIC: fixed(10); break;
-        case MM_HIMETRIC: fixed(100); break;
-        case MM_LOENGLISH: fixed(100 / 25.4); break;
-        case MM_HIENGLISH: fixed(1000 / 25.4); break;
-        case MM_TWIPS: fixed(1440 / 25.4); break;
-        case MM_ISOTROPIC:
-        case MM_ANISOTROPIC:
-            sx = s.winExt.width() ? s.vpExt.width() / s.winExt.width() : 1;
-            sy = s.winExt.height() ? s.vpExt.height() / s.winExt.height() : 1;
-            if (s.mapMode == MM_ISOTROPIC) {
-                const double m = std::min(std::abs(sx), std::abs(sy));
-                sx = std::copysign(m, sx);
-                sy = std::copysign(m, sy);
-            }
-            break;
-        default: break;
-        }
-        const QTransform page(sx, 0, 0, sy, s.vpOrg.x() - s.winOrg.x() * sx, s.vpOrg.y() - s.winOrg.y() * sy);
-        return s.world * page;
-    }
+    QTransform PageTransform() const { return m_s.map.PageTransform(m_pxPerMmX, m_pxPerMmY); }
     QTransform Full() const { return PageTransform() * m_deviceToTarget * m_base; }
     bool YUp() const { return PageTransform().determinant() < 0; }
     // Logical units per target pixel, to keep hairlines visible.
@@ -392,7 +360,7 @@ void TPlayer::Text(int index, const TRecordView &r)
     // A height of 0 asks for the default size, about 12 pixels or 10 points.
     double em = face ? face->EmForHeight(f.height) : std::abs(double(f.height));
     if (f.height == 0)
-        em = m_s.mapMode == MM_TEXT ? 16 : 35;
+        em = m_s.map.mapMode == MM_TEXT ? 16 : 35;
     std::vector<double> dx(chars, 0);
     const bool pdy = options & ETO_PDY;
     if (offDx && chars && r.HasBytes(offDx, uint64_t(chars) * 4 * (pdy ? 2 : 1))) {
@@ -557,11 +525,13 @@ void TPlayer::Bitmap(const TRecordView &r, int32_t x, int32_t y, int32_t cx, int
 void TPlayer::Play(int index, const TRecordView &r)
 {
     switch (r.type) {
-    case EMR_SETMAPMODE: m_s.mapMode = r.U32(8); break;
-    case EMR_SETWINDOWEXTEX: m_s.winExt = QSizeF(r.I32(8), r.I32(12)); break;
-    case EMR_SETWINDOWORGEX: m_s.winOrg = Pt(r, 8); break;
-    case EMR_SETVIEWPORTEXTEX: m_s.vpExt = QSizeF(r.I32(8), r.I32(12)); break;
-    case EMR_SETVIEWPORTORGEX: m_s.vpOrg = Pt(r, 8); break;
+    case EMR_SETMAPMODE:
+    case EMR_SETWINDOWEXTEX:
+    case EMR_SETWINDOWORGEX:
+    case EMR_SETVIEWPORTEXTEX:
+    case EMR_SETVIEWPORTORGEX:
+    case EMR_SETWORLDTRANSFORM:
+    case EMR_MODIFYWORLDTRANSFORM: m_s.map.Apply(r); break;
     case EMR_SETBKMODE: m_s.bkMode = r.U32(8); break;
     case EMR_SETPOLYFILLMODE: m_s.polyFill = r.U32(8); break;
     case EMR_SETTEXTALIGN: m_s.textAlign = r.U32(8); break;
@@ -605,20 +575,6 @@ void TPlayer::Play(int index, const TRecordView &r)
                     --m_saved;
                 }
             }
-        }
-        break;
-    }
-    case EMR_SETWORLDTRANSFORM:
-        m_s.world = QTransform(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
-        break;
-    case EMR_MODIFYWORLDTRANSFORM: {
-        const QTransform x(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
-        switch (r.U32(32)) {
-        case 1: m_s.world = QTransform(); break;
-        case 2: m_s.world = x * m_s.world; break;
-        case 3: m_s.world = m_s.world * x; break;
-        case 4: m_s.world = x; break;
-        default: break;
         }
         break;
     }
@@ -857,12 +813,71 @@ QString THotSpot::Kind() const { return action.section(QLatin1Char(';'), 0, 0).t
 
 QString THotSpot::Target() const { return action.section(QLatin1Char(';'), 1, 1); }
 
+QPointF PixelsPerMm(const TReferenceDevice &d)
+{
+    const QSizeF mm = d.micrometers.isEmpty() ? QSizeF(d.millimeters) : QSizeF(d.micrometers) / 1000.0;
+    return QPointF(mm.width() > 0 ? d.pixels.width() / mm.width() : 1, mm.height() > 0 ? d.pixels.height() / mm.height() : 1);
+}
+
+bool TEmfMapping::Apply(const TRecordView &r)
+{
+    switch (r.type) {
+    case EMR_SETMAPMODE: mapMode = r.U32(8); return true;
+    case EMR_SETWINDOWEXTEX: winExt = QSizeF(r.I32(8), r.I32(12)); return true;
+    case EMR_SETWINDOWORGEX: winOrg = QPointF(r.I32(8), r.I32(12)); return true;
+    case EMR_SETVIEWPORTEXTEX: vpExt = QSizeF(r.I32(8), r.I32(12)); return true;
+    case EMR_SETVIEWPORTORGEX: vpOrg = QPointF(r.I32(8), r.I32(12)); return true;
+    case EMR_SETWORLDTRANSFORM:
+        world = QTransform(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
+        return true;
+    case EMR_MODIFYWORLDTRANSFORM: {
+        const QTransform x(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
+        switch (r.U32(32)) {
+        case 1: world = QTransform(); break;
+        case 2: world = x * world; break;
+        case 3: world = world * x; break;
+        case 4: world = x; break;
+        default: break;
+        }
+        return true;
+    }
+    default: return false;
+    }
+}
+
+QTransform TEmfMapping::PageTransform(double pxPerMmX, double pxPerMmY) const
+{
+    double sx = 1, sy = 1;
+    auto fixed = [&](double unitsPerMm) {
+        sx = pxPerMmX / unitsPerMm;
+        sy = -pxPerMmY / unitsPerMm;
+    };
+    switch (mapMode) {
+    case MM_LOMETRIC: fixed(10); break;
+    case MM_HIMETRIC: fixed(100); break;
+    case MM_LOENGLISH: fixed(100 / 25.4); break;
+    case MM_HIENGLISH: fixed(1000 / 25.4); break;
+    case MM_TWIPS: fixed(1440 / 25.4); break;
+    case MM_ISOTROPIC:
+    case MM_ANISOTROPIC:
+        sx = winExt.width() ? vpExt.width() / winExt.width() : 1;
+        sy = winExt.height() ? vpExt.height() / winExt.height() : 1;
+        if (mapMode == MM_ISOTROPIC) {
+            const double m = std::min(std::abs(sx), std::abs(sy));
+            sx = std::copysign(m, sx);
+            sy = std::copysign(m, sy);
+        }
+        break;
+    default: break;
+    }
+    const QTransform page(sx, 0, 0, sy, vpOrg.x() - winOrg.x() * sx, vpOrg.y() - winOrg.y() * sy);
+    return world * page;
+}
+
 void PlayMetafile(QPainter &painter, const TMetafile &metafile, const QRectF &target)
 {
-    const TReferenceDevice &d = metafile.Device();
-    const QSizeF mm = d.micrometers.isEmpty() ? QSizeF(d.millimeters) : QSizeF(d.micrometers) / 1000.0;
-    const double pxPerMmX = mm.width() > 0 ? d.pixels.width() / mm.width() : 1;
-    const double pxPerMmY = mm.height() > 0 ? d.pixels.height() / mm.height() : 1;
+    const QPointF pxPerMm = PixelsPerMm(metafile.Device());
+    const double pxPerMmX = pxPerMm.x(), pxPerMmY = pxPerMm.y();
     const QRectF f = metafile.FrameExtent();
     const QRectF framePx(f.left() / 100.0 * pxPerMmX, f.top() / 100.0 * pxPerMmY, f.width() / 100.0 * pxPerMmX,
                          f.height() / 100.0 * pxPerMmY);

@@ -8,6 +8,7 @@
 #include <QPolygonF>
 #include <QRectF>
 #include <QString>
+#include <QTransform>
 
 #include <functional>
 #include <vector>
@@ -15,6 +16,23 @@
 class QPainter;
 
 namespace printout {
+
+// How a page maps its logical units to the pixels of its reference device: map mode, window
+// and viewport, world transform. The player and the PDF export follow the same records.
+struct TEmfMapping {
+    uint32_t mapMode = 1; // MM_TEXT
+    QPointF winOrg, vpOrg;
+    QSizeF winExt{1, 1}, vpExt{1, 1};
+    QTransform world;
+
+    // Takes a record that changes the mapping; false for any other record.
+    bool Apply(const emf::TRecordView &r);
+    // Logical units to device pixels, for a device of these pixels per millimetre.
+    QTransform PageTransform(double pxPerMmX, double pxPerMmY) const;
+};
+
+// The reference device's pixels per millimetre across and down.
+QPointF PixelsPerMm(const TReferenceDevice &device);
 
 // One text-output record as the page shows it.
 struct TTextRun {

@@ -7,6 +7,10 @@
 #include "printout/PdfExport.h"
 #include "printout/Printer.h"
 
+#include <QRectF>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -27,8 +31,10 @@ int Pdf(const QStringList &args)
         }
     }
     const printout::TReferenceDevice &device = pages.front().Device();
-    // The sheet in tenths of a millimetre, from the exact size when the file has it.
-    const QSize sheet = device.micrometers.isEmpty() ? device.millimeters * 10 : device.micrometers / 100;
+    // The sheet in tenths of a millimetre: the first page's picture frame, as viewers size it.
+    const QRectF frame = pages.front().FrameExtent();
+    const QSize sheet(int(std::lround(std::clamp(frame.width() / 10, 1.0, 1e7))),
+                      int(std::lround(std::clamp(frame.height() / 10, 1.0, 1e7))));
     printout::TPrintoutExport exporter(args[0], QStringLiteral("ACROBAT"));
     int failures = 0;
     exporter.OnRecordError = [&](int page, int record) {

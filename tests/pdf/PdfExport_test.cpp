@@ -194,7 +194,34 @@ TEST_F(PdfExportTest, BailtoolWritesEveryFixtureAsAReadablePdf)
         }
         EXPECT_TRUE(rc == 0 || rc == 2) << name.toStdString() << stdErr.toStdString(); // 2: records skipped
         EXPECT_TRUE(QpdfClean(out)) << name.toStdString();
-        EXPECT_TRUE(ToolOutput(QStringLiteral("pdfinfo"), {out}).contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n"))));
+        const QString info = ToolOutput(QStringLiteral("pdfinfo"), {out});
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << name.toStdString();
+        // The sheet is the file's picture frame, at its physical size.
+        const TMetafile page = TMetafile::Load(emf);
+        const QSizeF tenths = page.FrameExtent().size() / 10;
+        const QRegularExpressionMatch size = QRegularExpression(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts")).match(info);
+        ASSERT_TRUE(size.hasMatch()) << info.toStdString();
+        EXPECT_NEAR(size.captured(1).toDouble(), tenths.width() / 254.0 * 72, 1.0) << name.toStdString();
+        EXPECT_NEAR(size.captured(2).toDouble(), tenths.height() / 254.0 * 72, 1.0) << name.toStdString();
+        // Its fonts are listed and its text read back: the words of the page's text records.
+        int fontsRc = -1, textRc = -1;
+        ToolOutput(QStringLiteral("pdffonts"), {out}, &fontsRc);
+        EXPECT_EQ(fontsRc, 0) << name.toStdString();
+        const QString text = ToolOutput(QStringLiteral("pdftotext"), {out, QStringLiteral("-")}, &textRc);
+        EXPECT_EQ(textRc, 0) << name.toStdString();
+        QString compact = text;
+        compact.remove(QRegularExpression(QStringLiteral("\\s")));
+        for (const TTextRun &run : TextRuns(page)) {
+            // Under a millimetre is too small for any reader to take as text, and what lies
+            // off the frame is off the sheet.
+            if (run.box.height() < 10 || !QRectF(QPointF(0, 0), tenths).contains(run.box))
+                continue;
+            QString word = run.text;
+            word.remove(QRegularExpression(QStringLiteral("\\s")));
+            if (word.size() >= 3 && word.size() <= 40 && word.contains(QRegularExpression(QStringLiteral("^[A-Za-z0-9]+$")))) {
+                EXPECT_TRUE(compact.contains(word)) << name.toStdString() << ": " << word.toStdString();
+            }
+        }
         EXPECT_EQ(testsupport::Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("20"),
                                                                QStringLiteral("-png"), out,
                                                                QDir(dir->path()).filePath(QStringLiteral("r"))}),
