@@ -1,0 +1,120 @@
+// The four printed pages of a standard lease at 150 dpi, in French and in English, for the
+// most filled-in lease of a demo folder and for a lease with nothing typed in, to be looked at
+// against the form:
+//   form_pages [folder]   (default: screens/ beside the program)
+// Files: form_<filled|empty>_<fr|en>_page<n>.png.
+
+#include "dataset/Field.h"
+#include "dataset/Table.h"
+#include "db/Demo.h"
+#include "db/FieldProps.h"
+#include "db/Numbering.h"
+#include "db/Schema.h"
+#include "db/Settings.h"
+#include "dbase/EngineError.h"
+#include "dbase/Table.h"
+#include "forms/FormPrims.h"
+#include "forms/PrintCommand.h"
+#include "forms/PrintJob.h"
+#include "printout/Player.h"
+#include "printout/Printer.h"
+#include "printout/Printout.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+void Open(dataset::TTable &t, const QString &dir, const db::TTableDesc &desc, const char *tag)
+{
+    t.SetTableName(db::TableFile(dir, desc, "dbf"));
+    t.SetIndexName(QLatin1String(tag));
+    t.Open();
+    db::ApplyFieldProperties(t);
+}
+
+int FilledFields(const dataset::TTable &lease)
+{
+    int filled = 0;
+    for (int i = 0; i < lease.FieldCount(); ++i)
+        filled += !lease.Fields(i)->AsString().trimmed().isEmpty();
+    return filled;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
+    QDir().mkpath(out);
+    QTemporaryDir dir;
+    QString empty;
+    try {
+        db::MakeDemoFolder(dir.path(), 60, 6);
+        dbase::Table conf(db::TableFile(dir.path(), db::kBailConf, "dbf"), dbase::Table::Mode::Shared);
+        dbase::Table leases(db::TableFile(dir.path(), db::kBailStd, "dbf"), dbase::Table::Mode::Shared);
+        empty = db::AddLease(conf, leases, nullptr, db::TLeaseKind::NN, [](dbase::Record &, dbase::Record *) {});
+    } catch (const dbase::EDBEngineError &e) {
+        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    dataset::TTable lease, lessor, annex;
+    Open(lease, dir.path(), db::kBailStd, "NOBAIL");
+    Open(lessor, dir.path(), db::kLocateur, "NOLOCATEUR");
+    Open(annex, dir.path(), db::kAnnexe, "NOBAIL");
+    QString filled;
+    int most = -1;
+    for (lease.First(); !lease.Eof(); lease.Next()) {
+        if (!forms::IsCooperativeKey(lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString())
+            && !forms::IsElderlyKey(lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString())
+            && FilledFields(lease) > most) {
+            most = FilledFields(lease);
+            filled = lease.FieldByName(QStringLiteral("NOBAIL"))->AsString();
+        }
+    }
+    forms::CalibrateFormFonts();
+    bool ok = true;
+    const int dpi = 150;
+    for (const auto &[which, nobail] : {std::pair{"filled", filled}, std::pair{"empty", empty}}) {
+        for (const char *language : {"F", "A"}) {
+            if (!lease.FindKey(nobail.trimmed()))
+                return 1;
+            lease.Edit();
+            lease.FieldByName(QStringLiteral("LANGUEIMP"))->SetAsString(QLatin1String(language));
+            lease.Post();
+            forms::PositionPrintRows(lease, lessor, annex);
+            printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QStringLiteral("form pages"));
+            const forms::TLeaseRows rows{forms::TRow(&lease), forms::TRow(&lessor), forms::TRow(&annex)};
+            const int drawn = forms::PrintLease(1, forms::kLeasePages, rows, printout);
+            for (int page = 1; page <= drawn; ++page) {
+                const printout::TMetafile &mf = *printout.PageMetafile(page);
+                const QRectF frame = mf.FrameExtent();
+                QImage image(int(std::ceil(frame.width() / 2540.0 * dpi)), int(std::ceil(frame.height() / 2540.0 * dpi)),
+                             QImage::Format_RGB32);
+                image.fill(Qt::white);
+                {
+                    QPainter painter(&image);
+                    printout::PlayAtPhysicalSize(painter, mf, dpi, dpi);
+                }
+                const QString path = QStringLiteral("%1/form_%2_%3_page%4.png")
+                                         .arg(out, QLatin1String(which), QLatin1String(*language == 'F' ? "fr" : "en"))
+                                         .arg(page);
+                if (image.save(path))
+                    std::printf("wrote %s\n", qPrintable(path));
+                else
+                    ok = false;
+            }
+        }
+    }
+    return ok ? 0 : 1;
+}
