@@ -207,3 +207,42 @@ TEST_F(FormPage, SaveTonerOutlinesTheSectionLetter)
     EXPECT_GT(px(100, 408), 128); // white square with an outline
     EXPECT_LT(px(93, 440), 128);
 }
+
+TEST_F(FormPage, CheckBoxCrossStaysOneUnitInsideItsBox)
+{
+    DrawCheckBox(Canvas(), 300, 500, false);
+    DrawCheckBox(Canvas(), 400, 500, true);
+    Close();
+    // Every line drawn runs between corners one unit inside the marked box (35 units wide);
+    // the empty box draws none.
+    std::vector<QPoint> ends;
+    for (int i = 0; i < m_metafile.RecordCount(); ++i) {
+        const printout::emf::TRecordView r = m_metafile.Record(i);
+        if (r.type == printout::emf::EMR_MOVETOEX || r.type == printout::emf::EMR_LINETO)
+            ends.push_back(QPoint(r.I32(8), -r.I32(12)));
+    }
+    ASSERT_EQ(ends.size(), 4u);
+    for (const QPoint &p : ends) {
+        EXPECT_TRUE(p.x() == 401 || p.x() == 434) << p.x();
+        EXPECT_TRUE(p.y() == 501 || p.y() == 534) << p.y();
+    }
+    EXPECT_NE(ends[0], ends[1]);
+    EXPECT_NE(ends[2], ends[3]);
+}
+
+TEST_F(FormPage, SaveTonerBandsAreWhiteWithBlackText)
+{
+    // A wide band so that its middle is clear of the caption.
+    for (const bool save : {false, true}) {
+        db::SetSaveToner(save);
+        const int top = save ? 600 : 200;
+        BeginSectionBand(Canvas(), 200, top, 2000, top + 80);
+        Canvas().TextOut(1100, -(top + 60), QStringLiteral("ENTRE"));
+        EndSectionBand(Canvas());
+    }
+    const QImage image = Picture();
+    auto px = [&](int x, int y) { return qGray(image.pixel(int(x * 100 / 254.0), int(y * 100 / 254.0))); };
+    EXPECT_LT(px(300, 240), 128); // black band
+    EXPECT_GT(px(300, 640), 128); // white band
+    EXPECT_LT(px(200, 640), 160); // with its outline
+}
