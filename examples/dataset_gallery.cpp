@@ -131,6 +131,7 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("%s\n", qPrintable(out));
-    table->Close();
+    // The table goes before the controls it feeds: its last data event must find them whole.
+    delete table;
     return 0;
 }
