@@ -510,3 +510,34 @@ TEST_F(Widgets, ChoosingAMonthEditsTheRow)
     EXPECT_EQ(chosen, 1);
     EXPECT_EQ(combo->Month(), 1);
 }
+
+TEST_F(Widgets, BoundEditFollowsItsFieldsAlignmentAndRefusesTypingWhenReadOnly)
+{
+    m_table->FieldByName(QStringLiteral("A_TELDOM1"))->SetAlignment(Qt::AlignRight);
+    auto *right = Add<dataset::TDBEdit>("A_TELDOM1");
+    auto *name = Add<dataset::TDBEdit>("A_NOM1");
+    Show();
+    EXPECT_TRUE(right->alignment() & Qt::AlignRight);
+    EXPECT_FALSE(name->alignment() & Qt::AlignRight);
+    const QString before = name->text();
+    const QColor writable = name->palette().color(QPalette::Base);
+
+    // A read-only edit keeps its text and leaves the row in browse state; it does not look
+    // like a field to type in.
+    name->SetReadOnly(true);
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("xyz"));
+    EXPECT_EQ(name->text(), before);
+    EXPECT_EQ(m_table->State(), TDataSetState::Browse);
+    EXPECT_NE(name->palette().color(QPalette::Base), writable);
+
+    // A table opened read-only makes every bound edit read-only.
+    m_table->Close();
+    m_table->SetReadOnly(true);
+    m_table->Open();
+    right->setFocus();
+    const QString shown = right->text();
+    QTest::keyClicks(right, QStringLiteral("9"));
+    EXPECT_EQ(right->text(), shown);
+    EXPECT_EQ(m_table->State(), TDataSetState::Browse);
+}
