@@ -9,6 +9,8 @@
 #include "dataset/DBNavigator.h"
 #include "dataset/DataSource.h"
 #include "dataset/Table.h"
+#include "dataset/DBEdit.h"
+#include "entry/Locateur.h"
 #include "printout/PaperCheck.h"
 #include "printout/Printer.h"
 #include "printout/PrinterSetup.h"
@@ -16,6 +18,7 @@
 #include "ui/MLang.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -337,6 +340,14 @@ TEST_F(MainFormTest, TheLessorWindowBorrowsTheNavigatorButNotPrinting)
     EXPECT_FALSE(ButtonEnabled("SBPreview"));
     EXPECT_FALSE(Enabled("IDM_Configuration"));
     EXPECT_FALSE(Enabled("IDM_ReIndexer"));
+    // The borrowed Insert button starts a new lessor with the focus in its name.
+    auto *lessor = qobject_cast<entry::TLocateurForm *>(form.MdiArea()->activeSubWindow()->widget());
+    ASSERT_NE(lessor, nullptr);
+    form.Navigator().Button(dataset::TNavigateBtn::Insert)->click();
+    Settle();
+    EXPECT_EQ(form.Navigator().DataSource()->DataSet()->State(), dataset::TDataSetState::Insert);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(lessor->NameEdit()));
+    form.Navigator().Button(dataset::TNavigateBtn::Cancel)->click();
     form.Item(QStringLiteral("IDM_Fermer"))->trigger();
     Settle();
     EXPECT_TRUE(form.MdiArea()->subWindowList().isEmpty());
