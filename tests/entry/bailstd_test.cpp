@@ -923,3 +923,23 @@ TEST_F(BailStdTest, PickingALessorEditsTheLeaseAndShowsTheLessor)
 }
 
 } // namespace
+
+TEST_F(BailStdTest, EveryHelpButtonOpensTheFormsTopic)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::NN, QStringLiteral("7"));
+    TWindow w(false);
+    std::vector<int> topics;
+    entry::SetHelpTopicHook([&](int topic) { topics.push_back(topic); });
+    int buttons = 0;
+    for (QToolButton *b : w.form->findChildren<QToolButton *>()) {
+        if (b->text() != QLatin1String("?"))
+            continue;
+        ++buttons;
+        b->click();
+    }
+    entry::SetHelpTopicHook({});
+    EXPECT_EQ(buttons, 5);
+    EXPECT_EQ(topics, std::vector<int>(size_t(buttons), TBailStdForm::kFormHelpTopic));
+    EXPECT_EQ(TBailStdForm::kFormHelpTopic, 15);
+}
