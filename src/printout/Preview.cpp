@@ -1073,7 +1073,7 @@ void TFPrintPreview::PrintCommand()
     TPrinter &app = ApplicationPrinter();
     app.CopyJobSettings(docPrinter);
     if (!app.Device()) {
-        m_current->Print(); // says what keeps it from printing
+        m_current->Print(); // on the document's own device, or says why it cannot print
         return;
     }
     QPrintDialog dialog(app.Device(), this);
