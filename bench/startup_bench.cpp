@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,31 +31,42 @@ const QString &LeaseFolder()
     return path;
 }
 
+// Times one child process running child() to its end; false when it did not exit with 0.
+bool TimeChild(benchmark::State &state, const std::function<void()> &child)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        child();
+        _exit(4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const auto end = std::chrono::steady_clock::now();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    return true;
+}
+
 void BM_StartToMainWindowShown(benchmark::State &state)
 {
     const QString folder = LeaseFolder();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const bool shown = TimeChild(state, [&] {
             if (!QDir::setCurrent(folder))
                 _exit(2);
             static int argc = 1;
             static char name[] = "leaseform";
             static char *argv[] = {name, nullptr};
             app::RunProgram(argc, argv, [](app::TMainForm &form) { _exit(form.isVisible() ? 0 : 3); });
-            _exit(4);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        const auto end = std::chrono::steady_clock::now();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        });
+        if (!shown) {
             state.SkipWithError("the program did not reach its main window");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
 }
 BENCHMARK(BM_StartToMainWindowShown)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
@@ -62,9 +74,7 @@ BENCHMARK(BM_StartToMainWindowShown)->UseManualTime()->Unit(benchmark::kMillisec
 void BM_LoadTheProgramsLibraries(benchmark::State &state)
 {
     for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const pid_t pid = fork();
-        if (pid == 0) {
+        const bool loaded = TimeChild(state, [] {
             // This program links every library of the application; a filter that matches no
             // benchmark makes it end as soon as it is loaded.
             static char name[] = "bail_bench";
@@ -72,15 +82,11 @@ void BM_LoadTheProgramsLibraries(benchmark::State &state)
             static char *argv[] = {name, filter, nullptr};
             execv("/proc/self/exe", argv);
             _exit(5);
-        }
-        int status = 0;
-        waitpid(pid, &status, 0);
-        const auto end = std::chrono::steady_clock::now();
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        });
+        if (!loaded) {
             state.SkipWithError("the program could not be started");
             break;
         }
-        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
     }
 }
 BENCHMARK(BM_LoadTheProgramsLibraries)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
