@@ -499,6 +499,9 @@ void TBailStdForm::GenNobail()
 
 void TBailStdForm::BailStdAfterInsert()
 {
+    // Whatever began the row (the navigator, typing into an empty table, picking a lessor),
+    // the save reads the split dates: they must show the defaults or the save clears them.
+    ShowNewRowDates();
     EnableNobail();
     UpdatePrintCommands();
 }

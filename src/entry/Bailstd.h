@@ -94,6 +94,8 @@ public:
     // dates written and checked (throws EConvertError or EAbort on failure).
     void StoreDates();
     void RestoreDates();
+    // A new row's default dates shown in the split dates nothing was typed into yet.
+    void ShowNewRowDates();
     void CbMoisFill();
     void ValidAllDateCustom();
     // Page 1 in front, every page scrolled to the top.

@@ -259,6 +259,19 @@ void TBailStdForm::StoreDates()
         d.saved = {EditValue(d.day), d.month->Month(), EditValue(d.year)};
 }
 
+void TBailStdForm::ShowNewRowDates()
+{
+    for (TSplitDate &d : m_dates) {
+        if (!EditValue(d.day).isEmpty() || d.month->Month() != 0 || !EditValue(d.year).isEmpty())
+            continue; // typed before the row began: the save takes it
+        const dataset::TDateParts parts = dataset::SplitDateText(BailStd.FieldByName(QLatin1String(d.field))->AsString());
+        d.day->setText(parts.day);
+        d.month->SetMonth(parts.month);
+        d.year->setText(parts.year);
+    }
+    StoreDates();
+}
+
 void TBailStdForm::RestoreDates()
 {
     for (TSplitDate &d : m_dates) {

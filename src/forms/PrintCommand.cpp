@@ -40,14 +40,6 @@ QPointer<printout::TFPrintPreview> &CurrentPreview()
 // printer's own setting.
 int g_dialogCopies = 0;
 
-void MovePastEnd(dataset::TTable &table)
-{
-    if (!table.Active() || table.IsEmpty())
-        return;
-    table.Last();
-    table.Next();
-}
-
 // The pages asked for; false when the user cancelled.
 bool AskPages(QWidget *owner, int highest, int &first, int &last)
 {
@@ -110,24 +102,24 @@ void ShowPreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout)
 
 } // namespace
 
-void PositionPrintRows(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint)
+TLeaseRows PositionPrintRows(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint)
 {
     const dataset::TField *number = lease.FindField(QStringLiteral("NOLOCATEUR"));
     const long long lessorNumber = number ? number->AsInteger() : 0;
-    if (!lessor.Active() || lessorNumber == 0 || !lessor.FindKey(lessorNumber))
-        MovePastEnd(lessor);
+    const bool lessorFound = lessor.Active() && lessorNumber != 0 && lessor.FindKey(lessorNumber);
 
     const dataset::TField *nobail = lease.FindField(QStringLiteral("NOBAIL"));
     const QString key = nobail ? nobail->AsString().trimmed() : QString();
-    if (!annexPrint.Active() || key.isEmpty() || !annexPrint.FindKey(key))
-        MovePastEnd(annexPrint);
+    const bool annexFound = annexPrint.Active() && !key.isEmpty() && annexPrint.FindKey(key);
+
+    return TLeaseRows{TRow(&lease), lessorFound ? TRow(&lessor) : TRow(), annexFound ? TRow(&annexPrint) : TRow()};
 }
 
 void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lease, dataset::TTable &lessor,
                        dataset::TTable &annexPrint, bool windowAnnexPresent)
 {
     std::optional<ui::TWaitCursor> wait(std::in_place);
-    PositionPrintRows(lease, lessor, annexPrint);
+    const TLeaseRows rows = PositionPrintRows(lease, lessor, annexPrint);
 
     int first = 1, last = kAllPages;
     if (button == TPrintButton::SBPrint) {
@@ -145,7 +137,6 @@ void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lea
     printout->SetPageColor(0x00FFFFFF);
     printout->SetCopies(g_dialogCopies);
     CalibrateFormFonts();
-    const TLeaseRows rows{TRow(&lease), TRow(&lessor), TRow(&annexPrint)};
     PrintLease(first, last, rows, *printout);
 
     if (button == TPrintButton::SBPreview) {

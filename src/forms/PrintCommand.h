@@ -3,6 +3,8 @@
 // cursors on the lease, asks for the pages (print) or takes them all (preview), records the
 // lease's pages into a printout and prints it or hands it to a preview window.
 
+#include "forms/PrintJob.h"
+
 #include <QDate>
 
 #include <functional>
@@ -23,9 +25,9 @@ namespace forms {
 enum class TPrintButton { SBPrint, SBPreview };
 
 // Puts the lessor cursor (ordered on NOLOCATEUR) on the lease's lessor and the Annex print
-// cursor (ordered on NOBAIL) on the lease's Annex row; a cursor without such a row is moved
-// past its last row, so that the row reads as absent.
-void PositionPrintRows(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint);
+// cursor (ordered on NOBAIL) on the lease's Annex row, and returns the rows the painters read:
+// the lease's current row, and the lessor and Annex rows only where they were found.
+TLeaseRows PositionPrintRows(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint);
 
 // The whole command for the current row of lease. windowAnnexPresent: the window's own Annex
 // cursor stands on the lease's Annex row (the dialog then offers 12 pages to an elderly

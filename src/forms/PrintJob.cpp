@@ -33,7 +33,7 @@ TRow::TRow(const dataset::TTable *table)
 
 bool TRow::Present() const
 {
-    return m_table && m_table->Active() && !m_table->IsEmpty() && !m_table->Eof();
+    return m_table && m_table->Active() && !m_table->IsEmpty();
 }
 
 QString TRow::Text(const char *field) const

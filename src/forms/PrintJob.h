@@ -15,7 +15,9 @@ class TPrintout;
 namespace forms {
 
 // One row a painter reads: the current record of an open cursor, read by field name. It is
-// absent when there is no cursor, the cursor is empty or stands past its last record.
+// absent when there is no cursor or the cursor is empty. Eof says nothing here: after Last()
+// the cursor reads Eof while its last row is current. A row that a lookup did not find is
+// made absent by whoever looked it up (TRow()).
 class TRow {
 public:
     TRow() = default;

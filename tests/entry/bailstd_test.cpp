@@ -943,3 +943,36 @@ TEST_F(BailStdTest, EveryHelpButtonOpensTheFormsTopic)
     EXPECT_EQ(topics, std::vector<int>(size_t(buttons), TBailStdForm::kFormHelpTopic));
     EXPECT_EQ(TBailStdForm::kFormHelpTopic, 15);
 }
+
+// A new row begun another way than the navigator's Insert must show its default dates too,
+// or the save reads the empty split dates and clears them.
+TEST_F(BailStdTest, ARowBegunInAnEmptyTableKeepsItsDefaultDates)
+{
+    const int year = QDate::currentDate().year();
+    const std::pair<const char *, std::function<void(TWindow &)>> starts[] = {
+        {"typing", [](TWindow &w) { w.Type("E_A_Nom1", QStringLiteral("Levesque")); }},
+        {"picking a lessor",
+         [](TWindow &w) {
+             QTimer::singleShot(50, [] {
+                 if (auto *dlg = qobject_cast<entry::TPickLocDlg *>(QApplication::activeModalWidget()))
+                     QTest::mouseClick(dlg->SelectButton(), Qt::LeftButton);
+             });
+             w.Click("SpB_SelLocateur");
+         }},
+    };
+    for (const auto &[name, start] : starts) {
+        TDataFolder folder(0, 1);
+        TBoxAnswers boxes({QMessageBox::Ok});
+        TWindow w(false);
+        ASSERT_TRUE(w.Lease().IsEmpty());
+        start(w);
+        ASSERT_EQ(w.Lease().State(), TDataSetState::Insert) << name;
+        EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_Debut")->text().trimmed(), QString::number(year)) << name;
+        EXPECT_EQ(w.Find<dataset::TMonthComboBox>("CB_M_D_DateTout")->Month(), 7) << name;
+        w.host.Click(TNavigateBtn::Post);
+        ASSERT_EQ(w.Lease().State(), TDataSetState::Browse) << name;
+        EXPECT_EQ(Str(w.Lease(), "C_DEBUT"), QStringLiteral("%1/07/01").arg(year)) << name;
+        EXPECT_EQ(Str(w.Lease(), "C_FIN"), QStringLiteral("%1/06/30").arg(year + 1)) << name;
+        EXPECT_FALSE(Str(w.Lease(), "D_DATETOUT").trimmed().isEmpty()) << name;
+    }
+}

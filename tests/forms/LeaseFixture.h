@@ -100,9 +100,8 @@ protected:
     {
         auto p = std::make_unique<printout::TPrintout>(nullptr, printout::TPrinter::Virtual(), QStringLiteral("test"));
         EXPECT_TRUE(m_lease->FindKey(nobail));
-        forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
-        const forms::TLeaseRows rows{forms::TRow(m_lease.get()), forms::TRow(m_lessor.get()), forms::TRow(m_annex.get())};
-        m_drawn = forms::PrintLease(first, last, rows, *p);
+        m_rows = forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+        m_drawn = forms::PrintLease(first, last, m_rows, *p);
         return p;
     }
 
@@ -148,6 +147,7 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<dataset::TTable> m_lease, m_lessor, m_annex;
     int m_drawn = 0;
+    forms::TLeaseRows m_rows; // the rows the last Print read
 };
 
 } // namespace formstest

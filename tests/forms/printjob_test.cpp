@@ -67,7 +67,7 @@ TEST_F(PrintJob, ElderlyLeaseWithoutAnnexPrintsItsLeasePagesOnly)
     ASSERT_TRUE(m_annex->FindKey(n));
     m_annex->Delete();
     auto p = Print(n);
-    EXPECT_FALSE(forms::TRow(m_annex.get()).Present());
+    EXPECT_FALSE(m_rows.annex.Present());
     EXPECT_EQ(p->PageCount(), 4);
 }
 
@@ -89,15 +89,22 @@ TEST_F(PrintJob, PositioningLeavesMissingRowsAbsent)
     const QString n = StandardLease();
     SetFields(n, {{"NOLOCATEUR", 2}});
     ASSERT_TRUE(m_lease->FindKey(n));
-    forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
-    EXPECT_TRUE(forms::TRow(m_lessor.get()).Present());
-    EXPECT_EQ(m_lessor->FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger(), 2);
-    EXPECT_FALSE(forms::TRow(m_annex.get()).Present()); // a standard lease has no Annex row
+    forms::TLeaseRows rows = forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+    EXPECT_TRUE(rows.lessor.Present());
+    EXPECT_EQ(rows.lessor.Integer("NOLOCATEUR"), 2);
+    EXPECT_FALSE(rows.annex.Present()); // a standard lease has no Annex row
 
     SetFields(n, {{"NOLOCATEUR", QVariant()}});
     ASSERT_TRUE(m_lease->FindKey(n));
-    forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
-    EXPECT_FALSE(forms::TRow(m_lessor.get()).Present());
+    rows = forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+    EXPECT_FALSE(rows.lessor.Present());
+
+    // The lease itself reads whatever Eof says: after Last() its last row is current.
+    m_lease->Last();
+    ASSERT_TRUE(m_lease->Eof());
+    rows = forms::PositionPrintRows(*m_lease, *m_lessor, *m_annex);
+    EXPECT_TRUE(rows.lease.Present());
+    EXPECT_EQ(rows.lease.Raw("NOBAIL"), m_lease->FieldByName(QStringLiteral("NOBAIL"))->AsString());
 }
 
 // The print command through a real print queue stand-in: Qt's PDF printer as the
