@@ -1305,6 +1305,15 @@ void MdxFile::SetDirty(bool dirty)
 
 // ---- structural check ---------------------------------------------------------------
 
+uint32_t MdxFile::UncountedPages() const
+{
+    uint8_t b[4];
+    m_file.ReadExact(kHdrPageCount, b, 4, "the index header");
+    const uint64_t counted = GetU32(b);
+    const uint64_t held = m_file.Size() / kPageSize;
+    return held > counted ? uint32_t(std::min<uint64_t>(held - counted, UINT32_MAX)) : 0;
+}
+
 namespace {
 
 class Checker {
@@ -1439,7 +1448,7 @@ std::vector<QString> MdxFile::CheckStructure() const
     if (size % kPageSize != 0)
         problems.push_back(QStringLiteral("file size %1 is not a whole number of pages").arg(size));
     const uint32_t pageCount = GetU32(h + kHdrPageCount);
-    if (uint64_t(pageCount) * kPageSize != size)
+    if (uint64_t(pageCount) * kPageSize > size)
         problems.push_back(QStringLiteral("header page count %1, the file holds %2 pages").arg(pageCount).arg(size / kPageSize));
     const int count = GetU16(h + kHdrTagCount);
     if (count != int(m_tags.size()))

@@ -6,6 +6,7 @@
 #include "dbase/EngineError.h"
 #include "dbase/File.h"
 #include "dbase/Mdx.h"
+#include "dbase/Table.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace tool {
@@ -24,15 +26,21 @@ constexpr int kMaxPerTag = 10;
 
 class TProblems {
 public:
-    explicit TProblems(const QString &file) : m_file(QFileInfo(file).fileName()) {}
-    void Add(const QString &what) { m_lines << m_file + QStringLiteral(": ") + what; }
+    // kind, when given, follows the file name on each line.
+    explicit TProblems(const QString &file, const QString &kind = {})
+        : m_prefix(QFileInfo(file).fileName() + QStringLiteral(": ") + (kind.isEmpty() ? kind : kind + QStringLiteral(": ")))
+    {
+    }
+    void Add(const QString &what) { m_lines << m_prefix + what; }
     void Append(const TProblems &other) { m_lines << other.m_lines; }
     const QStringList &Lines() const { return m_lines; }
 
 private:
-    QString m_file;      // table or index file name, prefixed to each line
+    QString m_prefix;    // table or index file name (and kind), put before each line
     QStringList m_lines; // one per problem
 };
+
+const QString kInterrupted = QStringLiteral("interrupted write");
 
 // Collects the problems of one tag, keeping the first few.
 class TTagProblems {
@@ -99,11 +107,17 @@ int FieldOfTag(const dbase::Layout &layout, const dbase::TagInfo &tag)
     return layout.FieldIndex(tag.expression.trimmed());
 }
 
-void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems)
+// Checks the tags of one index. What a writer killed mid-way leaves (see TTableCheck) goes to
+// leftovers, everything else to problems.
+void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems, TProblems &leftovers)
 {
     TProblems mdxProblems(mdxPath);
+    TProblems mdxLeftovers(mdxPath, kInterrupted);
     dbase::File file(mdxPath, dbase::File::Mode::ReadOnly);
+    // Writers hold this lock exclusively from their dirty mark to their commit, so while we
+    // hold it shared a set mark means a dead writer, and the count read now is the committed one.
     file.Lock(dbase::fmt::kLockIndex, 1, dbase::LockKind::Shared);
+    reader.RefreshCount();
     std::unique_ptr<dbase::MdxFile> index;
     try {
         index = std::make_unique<dbase::MdxFile>(file);
@@ -114,6 +128,11 @@ void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems)
     }
     for (const QString &line : index->CheckStructure())
         mdxProblems.Add(line);
+    const bool marked = index->IsDirty();
+    if (marked)
+        mdxLeftovers.Add(QStringLiteral("marked as being changed by a writer that is no longer running"));
+    if (const uint32_t pages = index->UncountedPages())
+        mdxLeftovers.Add(QStringLiteral("%1 pages past the header's page count").arg(pages));
 
     const dbase::Layout &layout = *reader.SharedLayout();
     const auto &tags = index->Tags();
@@ -160,6 +179,9 @@ void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems)
     for (size_t t = 0; t < tags.size(); ++t) {
         const dbase::TagInfo &tag = tags[t];
         TTagProblems tagProblems(mdxProblems, tag.name);
+        TTagProblems tagLeftovers(mdxLeftovers, tag.name);
+        // With the mark set every key that disagrees with the rows is the dead writer's.
+        TTagProblems &keyProblems = marked ? tagLeftovers : tagProblems;
         if (typeMismatch[t]) {
             tagProblems.Add(QStringLiteral("key type does not match field %1").arg(tag.expression.trimmed()));
             continue;
@@ -183,36 +205,50 @@ void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems)
         if (fieldOf[t] < 0)
             continue; // an expression or a filter: only the order can be checked
         std::vector<uint8_t> seen(size_t(header.recordCount) + 1, 0);
+        int pastTheEnd = 0; // entries for the one row an append past the count was adding
         for (const dbase::IndexEntry &e : entries) {
             if (e.recno == 0 || e.recno > header.recordCount) {
-                tagProblems.Add(QStringLiteral("entry for record %1, beyond the %2 rows").arg(e.recno).arg(header.recordCount));
+                const bool crashedAppend = e.recno == uint64_t(header.recordCount) + 1 && ++pastTheEnd == 1;
+                (crashedAppend ? tagLeftovers : keyProblems)
+                    .Add(QStringLiteral("entry for record %1, beyond the %2 rows").arg(e.recno).arg(header.recordCount));
                 continue;
             }
             if (seen[e.recno] < 255)
                 ++seen[e.recno];
             const dbase::KeyBytes &want = expected[t][e.recno - 1];
             if (e.key.size() != want.size() || dbase::CompareKeys(tag.type, e.key, want) != 0)
-                tagProblems.Add(QStringLiteral("record %1 has key %2, its row gives %3")
+                keyProblems.Add(QStringLiteral("record %1 has key %2, its row gives %3")
                                     .arg(e.recno).arg(Printable(e.key, tag), Printable(want, tag)));
         }
         for (uint32_t r = 1; r <= header.recordCount; ++r)
             if (seen[r] != 1)
-                tagProblems.Add(QStringLiteral("record %1 has %2 keys instead of one").arg(r).arg(seen[r]));
+                keyProblems.Add(QStringLiteral("record %1 has %2 keys instead of one").arg(r).arg(seen[r]));
     }
     problems.Append(mdxProblems);
+    leftovers.Append(mdxLeftovers);
 }
 
-QStringList CheckTable(const QString &path)
+// What the check of one table found. Leftovers are what a writer killed in the middle of a
+// change leaves in the index by design: the dirty mark, entries for the row an append was
+// adding past the count, keys that disagree with the rows while the mark is set, pages not
+// yet counted. Readers never see them and a rebuild of the tags clears them, so they are
+// not damage.
+struct TTableCheck {
+    QStringList problems;
+    QStringList leftovers;
+};
+
+TTableCheck CheckTable(const QString &path)
 {
     TProblems problems(path);
+    TProblems leftovers(path, kInterrupted);
     std::unique_ptr<TDbfReader> reader;
     try {
         reader = std::make_unique<TDbfReader>(path);
     } catch (const dbase::EDBEngineError &e) {
         problems.Add(e.Message().replace(QLatin1Char('\n'), QLatin1Char(' ')));
-        return problems.Lines();
+        return {problems.Lines(), {}};
     }
-    QStringList lines;
     try {
         const auto &h = reader->Header();
         const int expectedHeader = dbase::fmt::kHeaderSize + dbase::fmt::kDescriptorSize * int(h.fields.size()) + 1;
@@ -240,7 +276,7 @@ QStringList CheckTable(const QString &path)
         if (!h.productionIndex && haveMdx)
             problems.Add(QStringLiteral("%1 exists but the production-index flag is not set").arg(QFileInfo(mdxPath).fileName()));
         if (haveMdx) {
-            CheckTags(*reader, mdxPath, problems);
+            CheckTags(*reader, mdxPath, problems, leftovers);
         } else {
             for (const auto &f : h.fields)
                 if (f.indexFlag)
@@ -251,7 +287,38 @@ QStringList CheckTable(const QString &path)
     } catch (const std::bad_alloc &) {
         problems.Add(QStringLiteral("out of memory while checking"));
     }
-    return problems.Lines();
+    return {problems.Lines(), leftovers.Lines()};
+}
+
+// Rebuilds the tags of a table left by a dead writer, when nobody else has it open. Only
+// the index is written: the exclusive open repairs a marked index itself, and a rebuild
+// reads the rows without changing them.
+struct TRepair {
+    enum class Outcome { Repaired, InUse, Failed } outcome;
+    QString line; // what happened, for the report
+};
+
+TRepair Repair(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString name = QFileInfo(dbase::FindFileNoCase(fi.absolutePath(), fi.completeBaseName() + QStringLiteral(".mdx"))).fileName();
+    try {
+        dbase::Table table(path, dbase::Table::Mode::Exclusive);
+        if (table.Index() && !table.Index()->IsDirty())
+            table.RebuildIndex(); // leftovers without the mark: the open had nothing to do
+        return {TRepair::Outcome::Repaired,
+                QStringLiteral("%1: %2 repaired: tags rebuilt from the %3 rows of %4, which were left as they are")
+                    .arg(name, kInterrupted).arg(table.RecordCount()).arg(fi.fileName())};
+    } catch (const dbase::EDBEngineError &e) {
+        if (e.Code() == dbase::kFileInUse)
+            return {TRepair::Outcome::InUse,
+                    QStringLiteral("%1: %2 not repaired: the table is open elsewhere; its next writer repairs the index")
+                        .arg(name, kInterrupted)};
+        QString message = e.Message();
+        message.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return {TRepair::Outcome::Failed,
+                QStringLiteral("%1: %2 not repaired: [%3] %4").arg(name, kInterrupted).arg(e.Code()).arg(message)};
+    }
 }
 
 } // namespace
@@ -269,11 +336,33 @@ int Check(const QStringList &args)
     if (tables.isEmpty())
         throw dbase::EDBEngineError(dbase::kTableNotFound, QStringLiteral("No table in %1").arg(dir));
     int problems = 0;
-    for (const QString &path : tables)
-        for (const QString &line : CheckTable(path)) {
-            std::printf("%s\n", line.toUtf8().constData());
+    auto print = [](const QString &line) { std::printf("%s\n", line.toUtf8().constData()); };
+    auto report = [&](const QStringList &lines) {
+        for (const QString &line : lines) {
+            print(line);
             ++problems;
         }
+    };
+    for (const QString &path : tables) {
+        const TTableCheck found = CheckTable(path);
+        for (const QString &line : found.leftovers)
+            print(line);
+        // Real damage is left for a reindex to deal with, in full view.
+        if (found.leftovers.isEmpty() || !found.problems.isEmpty()) {
+            report(found.problems);
+            continue;
+        }
+        const TRepair repair = Repair(path);
+        print(repair.line);
+        if (repair.outcome == TRepair::Outcome::Failed) {
+            ++problems;
+        } else if (repair.outcome == TRepair::Outcome::Repaired) {
+            // Whatever the rebuild did not clear was damage after all.
+            const TTableCheck after = CheckTable(path);
+            report(after.problems);
+            report(after.leftovers);
+        }
+    }
     std::fflush(stdout);
     if (problems == 0)
         return 0;

@@ -21,8 +21,12 @@ public:
     const dbase::CodePage &CodePage() const { return *m_table.SharedLayout()->codePage; }
     std::shared_ptr<const dbase::Layout> SharedLayout() const { return m_table.SharedLayout(); }
 
+    // Re-reads the record count (rows committed by others since the open) and returns it;
+    // Header() and ForEachBlock follow it.
+    uint32_t RefreshCount() { return m_table.RecordCount(); }
+
     // Calls visit with blocks of consecutive rows as stored (deletion flag first), in
-    // physical order, up to the record count read at open. Throws kCorruptFile when the
+    // physical order, up to the record count last read. Throws kCorruptFile when the
     // rows are cut short.
     void ForEachBlock(const std::function<void(uint32_t firstRecno, const char *rows, uint32_t count)> &visit);
 

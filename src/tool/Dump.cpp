@@ -12,6 +12,9 @@
 #include <QDate>
 #include <QFileInfo>
 
+#include <cstdint>
+#include <memory>
+
 namespace tool {
 
 namespace {
@@ -148,14 +151,18 @@ int Keys(const QStringList &argsIn)
 
     // Key text is in the table's code page; without a readable table, assume Windows-1252.
     const dbase::CodePage *codePage = &dbase::CodePage::Windows1252();
+    std::unique_ptr<TDbfReader> reader;
     if (!givenMdx) {
-        TDbfReader reader(path);
-        codePage = &reader.CodePage();
+        reader = std::make_unique<TDbfReader>(path);
+        codePage = &reader->CodePage();
     }
 
     dbase::File file(mdxPath, dbase::File::Mode::ReadOnly);
     file.Lock(dbase::fmt::kLockIndex, 1, dbase::LockKind::Shared);
     const dbase::MdxFile index(file);
+    // Writers commit an append under the index lock, so the count read while holding it
+    // tells committed rows from the entries a writer killed mid-append left behind.
+    const uint32_t committed = reader ? reader->RefreshCount() : UINT32_MAX;
     const int tag = index.FindTag(tagName);
     if (tag < 0) {
         QStringList names;
@@ -168,6 +175,8 @@ int Keys(const QStringList &argsIn)
     const TByteText text(*codePage, true);
     TOutput out;
     for (const dbase::IndexEntry &e : index.All(tag)) {
+        if (e.recno > committed)
+            continue;
         out.Put(FormatKey(info, e.key, text));
         out.Put('\t');
         out.Put(std::to_string(e.recno));
