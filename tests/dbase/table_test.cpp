@@ -323,6 +323,56 @@ TEST_F(TableTest, ReadersSeeOtherProcessesChangesAtTheirNextMove)
     EXPECT_EQ(t.RecordCount(), 2u);
 }
 
+// A writer killed between its keys and its count leaves entries for a row that was never
+// committed. Walks, finds, ranges and moves never show it, until a writer commits that
+// row number for real.
+TEST_F(TableTest, CursorsNeverShowRowsBeyondTheCommittedCount)
+{
+    {
+        Table t(m_path, Table::Mode::Shared);
+        AddLease(t, QStringLiteral("NN"), 12, QStringLiteral("Lavoie"));
+        AddLease(t, QStringLiteral("NN"), 7, QStringLiteral("Côté"));
+        AddLease(t, QStringLiteral("ON"), 3, QStringLiteral("Fortin"));
+        // The dead writer's row: bytes past the count, keys first in NOBAIL order, last in
+        // name order and inside the NN range.
+        Record ghost = t.NewRecord();
+        ghost.SetString(QStringLiteral("NOBAIL"), QStringLiteral("0"));
+        ghost.SetString(QStringLiteral("BAILAHCOOP"), QStringLiteral("NN       0"));
+        ghost.SetString(QStringLiteral("A_NOM1"), QStringLiteral("Zz"));
+        File dbf(m_path, File::Mode::ReadWrite);
+        const std::string bytes = ghost.Bytes() + char(fmt::kEndOfFile);
+        dbf.WriteAt(t.Header().headerLength + 3ull * t.Header().recordLength, bytes.data(), bytes.size());
+        t.Index()->SetDirty(true);
+        for (int tag = 0; tag < 4; ++tag)
+            t.Index()->Insert(tag, {t.KeyFor(tag, ghost), 4});
+    }
+    Table t(m_path, Table::Mode::ReadOnly); // repairs nothing
+    ASSERT_TRUE(t.Index()->IsDirty());
+    Cursor c(t);
+    c.SetOrder(QStringLiteral("NOBAIL"));
+    EXPECT_EQ(Walk(c), (std::vector<uint32_t>{1, 3, 2}));
+    EXPECT_FALSE(c.FindKey(t.KeyFromText(c.OrderTag(), QStringLiteral("0"))));
+    ASSERT_TRUE(c.FindNearest(t.KeyFromText(c.OrderTag(), QStringLiteral("0"))));
+    EXPECT_EQ(c.Recno(), 1u);
+    c.SetOrder(QStringLiteral("NOMLOC"));
+    ASSERT_TRUE(c.Last());
+    EXPECT_EQ(c.Recno(), 1u);
+    c.SetOrder(QStringLiteral("BAILAHCOOP"));
+    c.SetRange(std::string("NN") + std::string(8, '\0'), std::string("NN") + std::string(8, '\xFF'));
+    EXPECT_EQ(Walk(c), (std::vector<uint32_t>{2, 1}));
+    EXPECT_FALSE(c.GoTo(4));
+
+    // Another process's next append takes row 4 for real; the reader sees it at its next move.
+    ASSERT_EQ(InChild([&] {
+        Table other(m_path, Table::Mode::Shared);
+        return AddLease(other, QStringLiteral("NN"), 9, QStringLiteral("Roy")) == 4 ? 0 : 1;
+    }), 0);
+    EXPECT_EQ(Walk(c), (std::vector<uint32_t>{2, 4, 1}));
+    c.CancelRange();
+    c.SetOrder(QStringLiteral("NOBAIL"));
+    EXPECT_FALSE(c.FindKey(t.KeyFromText(c.OrderTag(), QStringLiteral("0"))));
+}
+
 TEST_F(TableTest, CursorOrdersRangesAndFinds)
 {
     Table t(m_path, Table::Mode::Shared);
