@@ -653,27 +653,37 @@ void TPdfCanvas::TextOut(int x, int y, const QString &text)
     m_box.Guard([&] {
         TPdfFont &font = CurrentFont();
         const double size = std::abs(m_font.Size);
-        double left = x;
         int width = -1;
         if (font.RightToLeftKind() != 0 || m_font.Underline || m_font.StrikeOut)
             width = TextWidth(text);
-        if (font.RightToLeftKind() != 0)
-            left -= width;
-        const double px = X(left);
-        const double baseline = Y(y) - size * font.AscentRatio();
+        // The text's own axes on the page: along the baseline and up from it.
+        const double angle = m_font.Orientation / 10.0 * M_PI / 180.0;
+        const bool turned = m_font.Orientation % 3600 != 0;
+        const double c = turned ? std::cos(angle) : 1, s = turned ? std::sin(angle) : 0;
+        const double ascent = size * font.AscentRatio();
+        double ox = X(x) + ascent * s, oy = Y(y) - ascent * c; // start of the baseline
+        if (font.RightToLeftKind() != 0) {
+            ox -= L(width) * c;
+            oy -= L(width) * s;
+        }
+        auto point = [&](double along, double up) {
+            return Pt(ox + along * c - up * s) + ' ' + Pt(oy + along * s + up * c);
+        };
         Add("BT");
         Add(font.ResourceName() + ' ' + Pt(size) + " Tf");
         Add(ColorText(m_font.Color) + "rg");
-        Add(Pt(px) + ' ' + Pt(baseline) + " Td");
+        if (turned)
+            Add(Pt(c) + ' ' + Pt(s) + ' ' + Pt(-s) + ' ' + Pt(c) + ' ' + Pt(ox) + ' ' + Pt(oy) + " Tm");
+        else
+            Add(Pt(ox) + ' ' + Pt(oy) + " Td");
         Add(LiteralString(font.Encode(text)) + " Tj");
         Add("ET");
         auto rule = [&](double thickness, double position) {
-            const double ry = baseline + position * size;
             Add(ColorText(m_font.Color) + "RG");
             Add("[]0 d");
             Add(Pt(thickness * size) + " w");
-            Add(Pt(px) + ' ' + Pt(ry) + " m");
-            Add(Pt(px + std::round(L(width))) + ' ' + Pt(ry) + " l S");
+            Add(point(0, position * size) + " m");
+            Add(point(std::round(L(width)), position * size) + " l S");
         };
         if (m_font.Underline)
             rule(font.UnderlineThickness(), font.UnderlinePosition());

@@ -83,6 +83,9 @@ struct TPdfFontDesc {
     bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
     QColor Color = Qt::black;
     int Charset = 1; // Windows character set number; 1 is the locale's default
+    // Angle of the baseline in tenths of a degree, counter-clockwise on the page; the text
+    // turns about the top-left corner of its cell.
+    int Orientation = 0;
 };
 
 // A vector picture the writer turns into a bitmap at 600 dots per inch.
@@ -121,7 +124,7 @@ public:
     void Ellipse(int x1, int y1, int x2, int y2);
     // rx, ry: corner radii, limited to half the width and height.
     void RoundRect(int x1, int y1, int x2, int y2, int rx, int ry);
-    // (x, y) is the top-left corner of the text's cell.
+    // (x, y) is the top-left corner of the text's cell (before the font's orientation turns it).
     void TextOut(int x, int y, const QString &text);
     // Advance width and cell height of text in the current font, in the length unit.
     int TextWidth(const QString &text);

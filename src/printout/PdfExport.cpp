@@ -240,6 +240,7 @@ struct TPrintoutExport::TReplay {
     std::vector<TEmfMapping> saved;  // SaveDC / RestoreDC
     uint32_t align = 0;
     std::map<uint32_t, int> created; // handle -> index of the record that created it
+    int escapement = 0;              // of the font in force, tenths of a degree in logical units
 
     // Logical units to the writer's: 0.1 mm from the sheet's top-left corner, y downward.
     QTransform ToSheet() const
@@ -296,6 +297,7 @@ struct TPrintoutExport::TReplay {
         f.Italic = italic;
         f.Underline = r.U8(33) != 0;
         f.StrikeOut = r.U8(34) != 0;
+        escapement = r.I32(20);
         double em = std::abs(double(L(height)));
         if (height > 0 && found)
             em = found->EmForHeight(L(height));
@@ -325,7 +327,10 @@ struct TPrintoutExport::TReplay {
         case 0x80000006u: Pen(PS_SOLID, 1, 0xFFFFFF); break;
         case 0x80000007u: Pen(PS_SOLID, 1, 0x000000); break;
         case 0x80000008u: Pen(PS_NULL, 1, 0); break;
-        case 0x8000000Du: canvas.Font().Name = QStringLiteral("System"); break;
+        case 0x8000000Du:
+            canvas.Font().Name = QStringLiteral("System");
+            escapement = 0;
+            break;
         default: break;
         }
     }
@@ -344,6 +349,18 @@ struct TPrintoutExport::TReplay {
         default: return "TL";
         }
     }
+    // The baseline's angle on the sheet (radians, counter-clockwise): the font's escapement
+    // turned as the player turns it, through the page's mapping.
+    double SheetAngle() const
+    {
+        if (escapement % 3600 == 0 && map.world.m12() == 0 && map.world.m21() == 0)
+            return 0; // unturned text on an unturned page: horizontal whatever the axes' signs
+        const QTransform t = ToSheet();
+        const double a = escapement / 10.0 * M_PI / 180;
+        const double vx = std::cos(a), vy = t.determinant() < 0 ? std::sin(a) : -std::sin(a);
+        const double dx = t.m11() * vx + t.m21() * vy, dy = t.m12() * vx + t.m22() * vy;
+        return dx == 0 && dy == 0 ? 0 : std::atan2(-dy, dx);
+    }
     void Text(const TRecordView &r)
     {
         const uint32_t chars = r.U32(44), offString = r.U32(48), options = r.U32(52);
@@ -358,25 +375,29 @@ struct TPrintoutExport::TReplay {
         if (text.isEmpty())
             return;
         const QPoint ref = P(r.I32(36), r.I32(40));
-        const int refX = ref.x(), refY = -ref.y();
+        const double angle = SheetAngle();
+        canvas.Font().Orientation = int(std::lround(angle * 1800 / M_PI));
         const QByteArray code = Code();
         const int w = canvas.TextWidth(text);
-        int x = refX;
+        // Offsets of the cell's top-left corner from the reference point, along the baseline
+        // and down from it; the writer turns the text about that corner.
+        double along = 0, down = 0;
         if (code.endsWith('R'))
-            x = refX - w;
+            along = -w;
         else if (code.endsWith('C'))
-            x = refX - w / 2;
-        int y = -refY;
+            along = -(w / 2);
         if (code.startsWith('B')) {
-            y = -refY - canvas.TextHeight(text);
+            down = -canvas.TextHeight(text);
         } else if (code.startsWith('L')) {
             // The writer places the top of the character cell: the ascent above the baseline.
             const pdf::TFontFace *face =
                 pdf::TFontEngine::Instance().Face(canvas.Font().Name, canvas.Font().Bold, canvas.Font().Italic);
             const double em = std::abs(canvas.Font().Size) * 254.0 / 72.0;
-            const int ascent = face ? int(std::lround(em * face->Metrics().winAscent / face->UnitsPerEm())) : 0;
-            y = -refY - ascent;
+            down = -(face ? int(std::lround(em * face->Metrics().winAscent / face->UnitsPerEm())) : 0);
         }
+        const double c = std::cos(angle), s = std::sin(angle);
+        const int x = int(std::lround(ref.x() + along * c + down * s));
+        const int y = int(std::lround(ref.y() - along * s + down * c));
         canvas.TextOut(x, y, text);
     }
 };

@@ -144,6 +144,69 @@ TEST_F(PdfExportTest, RecordedPagesComeOutWhereTheyWereDrawn)
         << content.toStdString();
 }
 
+TEST_F(PdfExportTest, TurnedTextRunsAtItsAngle)
+{
+    // Words on a baseline turned 30 and -60 degrees about their reference point, aligned left,
+    // centred and right: in the PDF each word lies further along the turned baseline.
+    struct TCase {
+        int escapement;
+        uint32_t align;
+        QPoint ref;
+    };
+    const TCase cases[] = {
+        {300, emf::TA_BASELINE, {400, 1800}},
+        {-600, emf::TA_BASELINE | emf::TA_CENTER, {1200, 700}},
+        {300, emf::TA_RIGHT, {1900, 2000}}, // top
+    };
+    TPrintout printout(nullptr, TPrinter::Virtual(), QStringLiteral("turned"));
+    for (const TCase &c : cases) {
+        printout.NewPage(1);
+        TPageCanvas &canvas = *printout.Canvas();
+        TLogFont font;
+        font.height = 60;
+        font.escapement = font.orientation = c.escapement;
+        font.faceName = QStringLiteral("Arial");
+        canvas.SelectObject(canvas.CreateFontIndirect(font));
+        canvas.SetTextAlign(c.align);
+        canvas.TextOut(c.ref.x(), -c.ref.y(), QStringLiteral("Alpha Bravo Charlie Delta"));
+        printout.EndPage();
+    }
+    TPrintoutExport exporter(path, QStringLiteral("ACROBAT"));
+    ExportRange(exporter, printout, 1, 3, {});
+    EXPECT_TRUE(PageContent(ReadAll(path), 0).contains("0.866 0.5 -0.5 0.866 "));
+
+    PDF_TOOL("pdftotext");
+    for (int page = 1; page <= 3; ++page) {
+        const TCase &c = cases[page - 1];
+        SCOPED_TRACE(page);
+        // A reader cuts turned text into pieces of a few letters. Every piece's centre lies on
+        // the line through the middle of the player's box of the run, at the text's angle, and
+        // read in their order along it the pieces give back the text.
+        const auto runs = TextRuns(*printout.PageMetafile(page));
+        ASSERT_EQ(runs.size(), 1u);
+        const QPointF middle = runs[0].box.center() * (72.0 / 254);
+        const double a = c.escapement / 10.0 * M_PI / 180;
+        const QPointF along(std::cos(a), -std::sin(a)); // y down
+        std::map<double, QString> pieces;
+        double lowest = 1e9, highest = -1e9;
+        for (const auto &[text, w] : Words(path, page)) {
+            const QPointF centre((w.xMin + w.xMax) / 2 - middle.x(), (w.yMin + w.yMax) / 2 - middle.y());
+            const double off = centre.x() * along.y() - centre.y() * along.x();
+            lowest = std::min(lowest, off);
+            highest = std::max(highest, off);
+            pieces[centre.x() * along.x() + centre.y() * along.y()] += text;
+        }
+        // One straight line at the angle (the reader's boxes of turned pieces sit a little off
+        // the cell's middle, the same for all).
+        EXPECT_LT(highest - lowest, 72 / 25.4);
+        EXPECT_LT(std::max(std::abs(lowest), std::abs(highest)), 2 * 72 / 25.4);
+        QString read;
+        for (const auto &[at, text] : pieces)
+            read += text;
+        EXPECT_EQ(read, QStringLiteral("AlphaBravoCharlieDelta"));
+    }
+}
+
 TEST_F(PdfExportTest, OtherKindsAreNotPrepared)
 {
     TPrintoutExport exporter(path, QStringLiteral("WORD"));
