@@ -183,16 +183,20 @@ QString StarFill(TPageCanvas &canvas, const QString &text, int width, int side)
         if (side != 0)
             s.prepend(QLatin1Char(' '));
     }
-    const int star = canvas.TextWidth(QStringLiteral("*"));
-    if (star <= 0)
+    if (canvas.TextWidth(QStringLiteral("*")) <= 0)
         return s;
-    while (canvas.TextWidth(s) + star < width) {
+    // Each step is measured whole, so that two stars a step never carry the text past the
+    // width (where the next label starts).
+    for (;;) {
+        QString next = s;
         if (side != 2)
-            s.append(QLatin1Char('*'));
+            next.append(QLatin1Char('*'));
         if (side != 0)
-            s.prepend(QLatin1Char('*'));
+            next.prepend(QLatin1Char('*'));
+        if (canvas.TextWidth(next) >= width)
+            return s;
+        s = next;
     }
-    return s;
 }
 
 void DrawAmount(TPageCanvas &canvas, int x, int baseline, bool starFill, double amount)
@@ -231,6 +235,15 @@ int ShrinkFontToWidth(TPageCanvas &canvas, const QString &text, int width)
         canvas.SetFontHeight(height);
     }
     return height;
+}
+
+void DrawFitted(TPageCanvas &canvas, int x, int baseline, const QString &text, int width, TAnchor anchor)
+{
+    const int height = canvas.FontHeight();
+    if (canvas.TextWidth(text) > width)
+        ShrinkFontToWidth(canvas, text, std::max(width, 1));
+    DrawText(canvas, x, baseline, text, anchor);
+    canvas.SetFontHeight(height);
 }
 
 void DrawSectionLetter(TPageCanvas &canvas, int left, int top, const QString &letter)

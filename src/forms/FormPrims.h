@@ -69,8 +69,8 @@ void DrawDateLine(TPageCanvas &canvas, int x, int baseline, const QDate &date, i
 // A rent or other amount with its dollar sign and its line, French or English layout.
 // Leaves entry 13 (French) or 9 (English) selected.
 void DrawAmount(TPageCanvas &canvas, int x, int baseline, bool starFill, double amount);
-// Stars (and one blank) added around text until it reaches width in the current font:
-// side 0 on the right, 2 on the left, anything else both sides.
+// Stars (and one blank) added around text while it stays narrower than width in the current
+// font: side 0 on the right, 2 on the left, anything else both sides.
 QString StarFill(TPageCanvas &canvas, const QString &text, int width, int side);
 // "(ddd) ddd-dddd" from a text padded on the left with blanks to ten characters.
 QString FormatPhone(const QString &text);
@@ -117,6 +117,11 @@ void RestoreNormalState(TPageCanvas &canvas);
 // Text at a form position with an alignment (baseline-left, -centre or -right).
 enum class TAnchor { Left, Centre, Right };
 void DrawText(TPageCanvas &canvas, int x, int baseline, const QString &text, TAnchor anchor = TAnchor::Left);
+// The same for a field value that has width units of room: in the current font, lowered
+// with ShrinkFontToWidth when the value is wider, so that it never reaches the next label or
+// the frame. The font height is back afterwards.
+void DrawFitted(TPageCanvas &canvas, int x, int baseline, const QString &text, int width,
+                TAnchor anchor = TAnchor::Left);
 // A line and a box in form coordinates.
 void DrawLine(TPageCanvas &canvas, int x1, int y1, int x2, int y2);
 void DrawBox(TPageCanvas &canvas, int left, int top, int right, int bottom);

@@ -47,7 +47,7 @@ void DrawValues(TPageCanvas &canvas, const TRow &row, std::span<const TValue> va
         case TShow::DateText: text = db::DateText(row.Date(v.field)); break;
         }
         if (!text.isEmpty())
-            DrawText(canvas, v.x, v.y, text, v.anchor);
+            DrawFitted(canvas, v.x, v.y, text, v.room, v.anchor);
     }
 }
 

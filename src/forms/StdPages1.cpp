@@ -77,19 +77,22 @@ const TLine kPartyLines[] = {
 };
 
 const TValue kLesseeValues[] = {
-    {250, 585, L, "A_NOM1"},     {235, 655, C, "A_NO1"},    {600, 655, C, "A_RUE1"},
-    {1000, 655, C, "A_APP1"},    {530, 730, C, "A_MUNIC1"}, {900, 730, L, "A_CP1"},
-    {300, 810, L, "A_TELDOM1", TShow::Phone},               {750, 810, L, "A_TELAUT1", TShow::Phone},
-    {250, 925, L, "A_NOM2"},     {235, 995, C, "A_NO2"},    {600, 995, C, "A_RUE2"},
-    {1000, 995, C, "A_APP2"},    {530, 1065, C, "A_MUNIC2"}, {900, 1065, L, "A_CP2"},
-    {300, 1145, L, "A_TELDOM2", TShow::Phone},              {750, 1145, L, "A_TELAUT2", TShow::Phone},
+    {250, 585, L, "A_NOM1", 820},                   {235, 655, C, "A_NO1", 120},
+    {600, 655, C, "A_RUE1", 400},                   {1000, 655, C, "A_APP1", 130},
+    {530, 730, C, "A_MUNIC1", 470},                 {900, 730, L, "A_CP1", 165},
+    {300, 810, L, "A_TELDOM1", 300, TShow::Phone},  {750, 810, L, "A_TELAUT1", 320, TShow::Phone},
+    {250, 925, L, "A_NOM2", 820},                   {235, 995, C, "A_NO2", 120},
+    {600, 995, C, "A_RUE2", 400},                   {1000, 995, C, "A_APP2", 130},
+    {530, 1065, C, "A_MUNIC2", 470},                {900, 1065, L, "A_CP2", 165},
+    {300, 1145, L, "A_TELDOM2", 300, TShow::Phone}, {750, 1145, L, "A_TELAUT2", 320, TShow::Phone},
 };
 
 const TValue kLessorValues[] = {
-    {1200, 585, L, "Nom"},  {1220, 655, C, "No"},    {1590, 655, C, "Rue"}, {1975, 655, C, "App"},
-    {1505, 730, C, "Munic"}, {1940, 730, C, "CP"},
-    {1300, 810, L, "TELDOM", TShow::Phone},          {1750, 810, L, "TELAUT", TShow::Phone},
-    {1250, 925, L, "Nomrep"}, {1250, 995, L, "Fonction"},
+    {1200, 585, L, "Nom", 855},                  {1220, 655, C, "No", 120},
+    {1590, 655, C, "Rue", 430},                  {1975, 655, C, "App", 150},
+    {1505, 730, C, "Munic", 490},                {1940, 730, C, "CP", 200},
+    {1300, 810, L, "TELDOM", 285, TShow::Phone}, {1750, 810, L, "TELAUT", 300, TShow::Phone},
+    {1250, 925, L, "Nomrep", 800},               {1250, 995, L, "Fonction", 800},
 };
 
 // ---- Section B ----
@@ -174,16 +177,16 @@ const TLine kDwellingLines[] = {
 };
 
 const TValue kDwellingValues[] = {
-    {275, 1485, C, "B_NO"},        {500, 1485, L, "B_RUE"},       {1850, 1485, L, "B_APP"},
-    {350, 1550, L, "B_MUNIC"},     {1650, 1550, L, "B_CP"},       {500, 1615, L, "B_NBPIECE"},
-    {950, 1748, L, "B_FINMIXTE"},  {1150, 1890, L, "B_EXT_NBPL"}, {1600, 1890, L, "B_EXT_EMPL"},
-    {1150, 1955, L, "B_INT_NBPL"}, {1600, 1955, L, "B_INT_EMPL"}, {1000, 2020, L, "B_PRECISIO"},
-    {250, 2090, L, "B_AUTRE"},     {350, 2450, L, "B_CHAISE_N"},  {150, 2535, L, "B_CUISINE"},
-    {800, 2315, L, "B_LIT_N"},     {800, 2360, L, "B_LIT_F"},     {800, 2450, L, "B_COMMOD_N"},
-    {800, 2535, L, "B_TABNUI_N"},  {1350, 2315, L, "B_DIVAN_N"},  {1350, 2405, L, "B_FAUT_N"},
-    {1350, 2490, L, "B_TABSAL_N"}, {1160, 2535, L, "B_SALON"},    {1680, 2355, L, "B_AUTRE1"},
-    {1680, 2400, L, "B_AUTRE2"},   {1680, 2445, L, "B_AUTRE3"},   {1680, 2490, L, "B_AUTRE4"},
-    {1680, 2535, L, "B_AUTRE5"},
+    {275, 1485, C, "B_NO", 160},         {500, 1485, L, "B_RUE", 1180},       {1850, 1485, L, "B_APP", 180},
+    {350, 1550, L, "B_MUNIC", 1035},     {1650, 1550, L, "B_CP", 380},        {500, 1615, L, "B_NBPIECE", 128},
+    {950, 1748, L, "B_FINMIXTE", 1065},  {1150, 1890, L, "B_EXT_NBPL", 135},  {1600, 1890, L, "B_EXT_EMPL", 430},
+    {1150, 1955, L, "B_INT_NBPL", 135},  {1600, 1955, L, "B_INT_EMPL", 430},  {1000, 2020, L, "B_PRECISIO", 1030},
+    {250, 2090, L, "B_AUTRE", 1780},     {350, 2450, L, "B_CHAISE_N", 110},   {150, 2535, L, "B_CUISINE", 310},
+    {800, 2315, L, "B_LIT_N", 170},      {800, 2360, L, "B_LIT_F", 170},      {800, 2450, L, "B_COMMOD_N", 170},
+    {800, 2535, L, "B_TABNUI_N", 170},   {1350, 2315, L, "B_DIVAN_N", 140},   {1350, 2405, L, "B_FAUT_N", 140},
+    {1350, 2490, L, "B_TABSAL_N", 140},  {1160, 2535, L, "B_SALON", 370},     {1700, 2355, L, "B_AUTRE1", 332},
+    {1700, 2400, L, "B_AUTRE2", 332},    {1700, 2445, L, "B_AUTRE3", 332},    {1700, 2490, L, "B_AUTRE4", 332},
+    {1700, 2535, L, "B_AUTRE5", 332},
 };
 
 const TBandTitle kDwellingTitles[] = {
@@ -192,7 +195,8 @@ const TBandTitle kDwellingTitles[] = {
 };
 const TBandTitle kPartyTitle[] = {{1090, 425, "ENTRE", "BETWEEN"}};
 
-// The corner triangle with "Partie 1" written along its diagonal in a rotated font.
+// The corner triangle with "Partie 1" written along its diagonal in a font turned 45 degrees
+// counter-clockwise, so that it rises parallel to the hypotenuse, inside the triangle.
 void DrawCorner(TPageCanvas &canvas)
 {
     DrawLine(canvas, 115, 120, 355, 120);
@@ -201,8 +205,8 @@ void DrawCorner(TPageCanvas &canvas)
     printout::TLogFont font;
     font.height = FittedHeight(34);
     font.weight = 700;
-    font.escapement = -450;
-    font.orientation = -450;
+    font.escapement = 450;
+    font.orientation = 450;
     font.faceName = QLatin1String(FormFont(34).face);
     const uint32_t rotated = canvas.CreateFontIndirect(font);
     const uint32_t previous = canvas.SelectObject(rotated);

@@ -46,7 +46,7 @@ const TBandTitle kServicesTitle[] = {{1080, 2382, "SERVICES ET CONDITIONS", "SER
 
 const TBox kRentBoxes[] = {{1700, 850, "D_MOIS1"}, {2008, 850, "D_SEMAINE1"}};
 const TYesNo kJanitor[] = {{720, 900, 2447, 2411, "E_CONCIERG"}};
-const TValue kServiceValues[] = {{300, 2488, L, "E_PRECISIO"}};
+const TValue kServiceValues[] = {{300, 2488, L, "E_PRECISIO", 1740}};
 
 bool English()
 {
@@ -61,12 +61,20 @@ int Label(TPageCanvas &canvas, int x, int baseline, const QString &text, int fon
     return x + canvas.TextWidth(text);
 }
 
-// A money amount stored as text, star-filled to width on the given side, in entry 9.
+// A money amount stored as text, star-filled to width on the given side, in entry 9; an
+// amount wider than that is drawn smaller to keep clear of the label after it.
 void StarValue(TPageCanvas &canvas, int x, int baseline, const QString &text, int width, int side,
                TAnchor anchor = TAnchor::Left)
 {
     SetFormFont(canvas, 9);
-    DrawText(canvas, x, baseline, StarFill(canvas, text, width, side), anchor);
+    DrawFitted(canvas, x, baseline, StarFill(canvas, text, width, side), width, anchor);
+}
+
+// A field's text in entry 9 at x, with room units before the line's end or the next label.
+void Value(TPageCanvas &canvas, int x, int baseline, const QString &text, int room)
+{
+    SetFormFont(canvas, 9);
+    DrawFitted(canvas, x, baseline, text, room);
 }
 
 void DrawPeriod(TPageCanvas &canvas, int x, int baseline)
@@ -86,7 +94,7 @@ void DrawSectionC(TPageCanvas &canvas, const TRow &lease)
 {
     int r = Label(canvas, 330, 248, Pick("Ce bail a une durée de ", "The term of the lease is "));
     DrawLine(canvas, r, 251, 1120, 251);
-    DrawText(canvas, r, 248, lease.Text("C_DUREE"));
+    Value(canvas, r, 248, lease.Text("C_DUREE"), 1120 - r);
     SetFormFont(canvas, 3);
     DrawText(canvas, r, 279, Pick("Préciser semaine, mois, année", "Specify weeks, months or years"));
     r = Label(canvas, 1129, 248, Pick("commençant le ", "beginning on "));
@@ -120,8 +128,7 @@ void DrawRent(TPageCanvas &canvas, const TRow &lease)
 
     r = Label(canvas, 330, 952, Pick("autre ", "other "));
     DrawLine(canvas, r, 955, r + 600, 955);
-    SetFormFont(canvas, 9);
-    DrawText(canvas, r, 952, lease.Text("D_AUTRE1"));
+    Value(canvas, r, 952, lease.Text("D_AUTRE1"), 600);
     r = Label(canvas, r + 600, 952, Pick(", pour un total de ", ", for a total amount of $ "));
     DrawLine(canvas, r, 955, 2040, 955);
     // The total is filled with stars on the left so that it always ends at the line's end.
@@ -191,8 +198,7 @@ void DrawPaymentDates(TPageCanvas &canvas, const TRow &lease)
     r = Label(canvas, other, 1718, Pick("autre ", "other "));
     DrawLine(canvas, r, 1721, r + 600, 1721);
     DrawPeriod(canvas, r + 605, 1718);
-    SetFormFont(canvas, 9);
-    DrawText(canvas, r, 1718, lease.Text("D_AUTRE2"));
+    Value(canvas, r, 1718, lease.Text("D_AUTRE2"), 600);
 }
 
 void DrawPaymentMethod(TPageCanvas &canvas, const TRow &lease)
@@ -209,14 +215,12 @@ void DrawPaymentMethod(TPageCanvas &canvas, const TRow &lease)
     r = Label(canvas, r + 90, 1966, Pick("autre ", "other method of payment "));
     DrawLine(canvas, r, 1969, 2035, 1969);
     DrawPeriod(canvas, 2040, 1966);
-    SetFormFont(canvas, 9);
-    DrawText(canvas, r, 1966, lease.Text("D_MODE_AUT"));
+    Value(canvas, r, 1966, lease.Text("D_MODE_AUT"), 2035 - r);
 
     r = Label(canvas, 330, 2153, Pick("Le loyer sera payable au ", "Rent shall be payable at "));
     DrawLine(canvas, r, 2156, 2035, 2156);
     DrawPeriod(canvas, 2040, 2153);
-    SetFormFont(canvas, 9);
-    DrawText(canvas, r, 2153, lease.Text("D_LIEU"));
+    Value(canvas, r, 2153, lease.Text("D_LIEU"), 2035 - r);
     SetFormFont(canvas, 3);
     DrawText(canvas, r, 2181, Pick("Lieu du paiement - si par la poste, l'indiquer", "Place of payment - specify if by mail"));
 }

@@ -76,9 +76,9 @@ const TYesNo kYesNo[] = {
 };
 
 const TValue kValues[] = {
-    {374, 1281, L, "E_AVANT1"},   {374, 1345, L, "E_AVANT2"},   {374, 1471, L, "E_COURS1"},
-    {374, 1535, L, "E_COURS2"},   {330, 2123, L, "E_PRECIS1"},  {330, 2276, L, "E_PRECIS2"},
-    {330, 2440, L, "E_SERVICE1"}, {330, 2524, L, "E_SERVICE2"}, {330, 2608, L, "E_SERVICE3"},
+    {374, 1281, L, "E_AVANT1", 1666},   {374, 1345, L, "E_AVANT2", 1666},   {374, 1471, L, "E_COURS1", 1666},
+    {374, 1535, L, "E_COURS2", 1666},   {330, 2123, L, "E_PRECIS1", 1710},  {330, 2276, L, "E_PRECIS2", 1710},
+    {330, 2440, L, "E_SERVICE1", 1710}, {330, 2524, L, "E_SERVICE2", 1710}, {330, 2608, L, "E_SERVICE3", 1710},
 };
 
 const TBandTitle kTitle[] = {{1080, 131, "SERVICES ET CONDITIONS (suite)", "SERVICES AND CONDITIONS (cont.)"}};
@@ -123,7 +123,7 @@ void PaintStdPage3(const TLeaseRows &rows, printout::TPrintout &printout)
     const int r = 330 + canvas.TextWidth(label);
     DrawLine(canvas, r, 743, r + 450, 743);
     DrawText(canvas, r + 450, 740, QStringLiteral("."));
-    DrawText(canvas, r, 740, db::DateText(lease.Date("E_DATE")));
+    DrawFitted(canvas, r, 740, db::DateText(lease.Date("E_DATE")), 450);
     SetFormFont(canvas, 3);
     DrawText(canvas, r, 768, Pick("Date de remise du règlement", "Date when by-laws were given to lessee"));
 

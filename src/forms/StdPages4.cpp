@@ -58,10 +58,10 @@ const TBox kBoxes[] = {
 const TYesNo kYesNo[] = {{1570, 1730, 1750, 1715, "G_MEME"}};
 
 const TValue kValues[] = {
-    {1510, 1675, L, "G_AUTRE"},
-    {300, 1907, L, "G_CHANG1"},
-    {300, 1972, L, "G_CHANG2"},
-    {300, 2042, L, "G_DATE", TShow::DateText},
+    {1510, 1675, L, "G_AUTRE", 440},
+    {300, 1907, L, "G_CHANG1", 1750},
+    {300, 1972, L, "G_CHANG2", 1750},
+    {300, 2042, L, "G_DATE", 468, TShow::DateText},
 };
 
 // The date a building became ready for habitation: a date line 670 long ending with a period.
@@ -129,7 +129,7 @@ void PaintStdPage4(const TLeaseRows &rows, printout::TPrintout &printout)
     SetFormFont(canvas, 9);
     const int start = english ? 300 + canvas.TextWidth(QStringLiteral("$ ")) : 300;
     DrawLine(canvas, start, 1678, start + 495, 1678);
-    DrawText(canvas, start, 1675, StarFill(canvas, lease.Text("G_LOYER"), 495, 1));
+    DrawFitted(canvas, start, 1675, StarFill(canvas, lease.Text("G_LOYER"), 495, 1), 495);
     DrawValues(canvas, lease, kValues);
     DrawPageFooter(canvas, PageText(4));
 }

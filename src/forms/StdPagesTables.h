@@ -33,10 +33,13 @@ enum class TShow {
     DateText, // a date as "yyyy/mm/dd"
 };
 
+// room: the width the value may take before it reaches its line's end or the next label
+// (centred values: the whole width about x); a wider value is drawn smaller (DrawFitted).
 struct TValue {
     int x, y;
     TAnchor anchor;
     const char *field;
+    int room;
     TShow show = TShow::Text;
 };
 
@@ -67,7 +70,7 @@ QString Pick(const char *fr, const char *en);
 
 void DrawTexts(TPageCanvas &canvas, std::span<const TText> texts);
 void DrawLines(TPageCanvas &canvas, std::span<const TLine> lines);
-// Values of row in entry 9; nothing for an absent row.
+// Values of row in entry 9, each kept to its room; nothing for an absent row.
 void DrawValues(TPageCanvas &canvas, const TRow &row, std::span<const TValue> values);
 void DrawBoxes(TPageCanvas &canvas, const TRow &row, std::span<const TBox> boxes);
 void DrawYesNos(TPageCanvas &canvas, const TRow &row, std::span<const TYesNo> pairs);

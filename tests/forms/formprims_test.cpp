@@ -130,6 +130,28 @@ TEST_F(FormPage, StarFillPadsOnTheSideAsked)
     EXPECT_EQ(empty.count(QLatin1Char('*')), empty.size());
 }
 
+TEST_F(FormPage, StarFillNeverPassesItsWidthAndStopsOneStepShort)
+{
+    // Every side, short and long amounts, and the widths the pages use; both-side fills add
+    // two stars a step, the step that would reach the width is not taken.
+    SetFormFont(Canvas(), 9);
+    for (const int side : {0, 1, 2}) {
+        for (const char *text : {"", "7", "750,00", "12 345,67 $"}) {
+            for (const int width : {240, 495, 630, 740, 900}) {
+                const QString filled = StarFill(Canvas(), QString::fromUtf8(text), width, side);
+                const std::string what = std::to_string(side) + " '" + text + "' " + std::to_string(width);
+                EXPECT_LT(Canvas().TextWidth(filled), width) << what;
+                QString next = filled;
+                if (side != 2)
+                    next.append(QLatin1Char('*'));
+                if (side != 0)
+                    next.prepend(QLatin1Char('*'));
+                EXPECT_GE(Canvas().TextWidth(next), width) << what;
+            }
+        }
+    }
+}
+
 TEST(FormText, PhoneNumbersAndMonthNames)
 {
     EXPECT_EQ(FormatPhone(QStringLiteral("5145551234")), QLatin1String("(514) 555-1234"));

@@ -5,6 +5,8 @@
 
 #include "forms/StdPagesTables.h"
 #include "printout/PageCanvas.h"
+#include "pdf/PdfBox.h"
+#include "printout/PdfExport.h"
 
 using namespace formstest;
 
@@ -23,6 +25,12 @@ int Width(int font, const QString &text)
 } // namespace
 
 class StdPages : public LeaseFixture {};
+
+#define PDF_TOOL_OR_SKIP(program)                                                                 \
+    do {                                                                                          \
+        if (!testsupport::HaveProgram(QStringLiteral(program)))                                   \
+            GTEST_SKIP() << program " not installed";                                             \
+    } while (0)
 
 TEST_F(StdPages, ResidentialPurposeMarksYesOnlyWhenTrue)
 {
@@ -234,5 +242,195 @@ TEST_F(StdPages, FormTextOfAnEmptyLeaseStaysInsideTheLayout)
         // Footers carry the page numbers of the ten-page form.
         EXPECT_TRUE(HasText(Runs(*p, 1), forms::stdpages::PageText(1)));
         EXPECT_TRUE(HasText(Runs(*p, 4), forms::stdpages::PageText(4)));
+    }
+}
+
+TEST_F(StdPages, CornerLabelLiesInsideItsTriangle)
+{
+    // The triangle (115, 120)-(355, 120)-(115, 360): its hypotenuse is x + y = 475.
+    const QString n = StandardLease();
+    for (const char *language : {"F", "A"}) {
+        SetFields(n, {{"LANGUEIMP", language}});
+        auto p = Print(n, 1, 1);
+        const QImage image = Picture(*p, 1);
+        const double px = 200 / 254.0;
+        int inside = 0, beyond = 0;
+        for (int y = 125; y < 355; ++y) {
+            for (int x = 120; x < 360; ++x) {
+                if (qGray(image.pixel(int(x * px), int(y * px))) >= 128)
+                    continue;
+                if (x + y < 465 && x > 122 && y > 127)
+                    ++inside;
+                else if (x + y > 485)
+                    ++beyond; // past the hypotenuse and its pen
+            }
+        }
+        EXPECT_GT(inside, 1000) << language; // the label is there
+        EXPECT_EQ(beyond, 0) << language;
+    }
+}
+
+namespace {
+
+// Two recorded texts that print over each other on one line: their boxes share more than a
+// sliver across and half the taller one's height (a large title's box may reach into the
+// line above it without any ink there).
+bool Overprint(const printout::TTextRun &a, const printout::TTextRun &b)
+{
+    const QRectF common = a.box.intersected(b.box);
+    return common.width() > 2 && common.height() > 0.5 * std::max(a.box.height(), b.box.height());
+}
+
+} // namespace
+
+TEST_F(StdPages, FieldValuesKeepToTheirLinesAtAnyLength)
+{
+    // Every text field of the lease and of its lessor filled to its length with the widest
+    // letter, then with a short value (star fills at their fullest); numbers at their largest.
+    const QString n = StandardLease();
+    SetFields(n, {{"NOLOCATEUR", 1}});
+    ASSERT_TRUE(m_lessor->FindKey(1LL));
+    auto fill = [](dataset::TTable &table, int length, const QStringList &keep) {
+        table.Edit();
+        for (int i = 0; i < table.FieldCount(); ++i) {
+            dataset::TField *f = table.Fields(i);
+            if (keep.contains(f->FieldName().toUpper()))
+                continue;
+            switch (f->DataType()) {
+            case dataset::TFieldType::String: {
+                const bool phone = f->FieldName().toUpper().contains(QLatin1String("TEL"));
+                f->SetAsString(QString(std::min(length, f->Size()), phone ? QLatin1Char('8') : QLatin1Char('W')));
+                break;
+            }
+            case dataset::TFieldType::SmallInt:
+            case dataset::TFieldType::Integer: f->SetAsInteger(999); break;
+            case dataset::TFieldType::Float: f->SetAsString(QStringLiteral("999.9")); break;
+            default: break;
+            }
+        }
+        table.Post();
+    };
+    for (const int length : {1000, 3}) {
+        ASSERT_TRUE(m_lease->FindKey(n));
+        fill(*m_lease, length, {QStringLiteral("NOBAIL"), QStringLiteral("BAILAHCOOP"), QStringLiteral("LANGUEIMP"),
+                                QStringLiteral("NOLOCATEUR")});
+        ASSERT_TRUE(m_lessor->FindKey(1LL));
+        fill(*m_lessor, length, {QStringLiteral("NOLOCATEUR")});
+        for (const char *language : {"F", "A"}) {
+            SetFields(n, {{"LANGUEIMP", language}});
+            auto p = Print(n, 1, 4);
+            ASSERT_EQ(m_drawn, 4);
+            // The five free lines of the "Other" furniture column: from 1700 to the line's end.
+            for (const int y : {2355, 2400, 2445, 2490, 2535}) {
+                bool found = false;
+                for (const auto &r : Runs(*p, 1)) {
+                    if (r.box.left() > 1650 && r.box.top() < y && r.box.bottom() > y && r.text.startsWith(QLatin1Char('W'))) {
+                        found = true;
+                        EXPECT_NEAR(r.box.left(), 1700, 1.5) << y;
+                        EXPECT_LE(r.box.right(), 2032) << y;
+                    }
+                }
+                EXPECT_TRUE(found) << y;
+            }
+            for (int page = 1; page <= 4; ++page) {
+                const auto runs = Runs(*p, page);
+                for (size_t i = 0; i < runs.size(); ++i) {
+                    const auto &a = runs[i];
+                    if (a.text.trimmed().isEmpty())
+                        continue;
+                    const std::string where = std::string(language) + " page " + std::to_string(page) + " length " +
+                                              std::to_string(length) + ": " + a.text.toStdString();
+                    EXPECT_LE(a.box.right(), 2060) << where;
+                    for (size_t j = i + 1; j < runs.size(); ++j)
+                        if (!runs[j].text.trimmed().isEmpty() && Overprint(a, runs[j]))
+                            ADD_FAILURE() << where << " over " << runs[j].text.toStdString() << " at ("
+                                          << a.box.left() << ", " << a.box.bottom() << ")";
+                }
+            }
+        }
+    }
+}
+
+namespace {
+
+// Dark pixels of one picture with no dark pixel within radius in the other, counted per
+// square tile; the worst tile tells a misplaced word from anti-aliasing noise.
+struct TInkDifference {
+    int worst = 0;
+    QPoint at;
+};
+
+TInkDifference CompareInk(const QImage &a, const QImage &b, int tile, int radius)
+{
+    const int w = std::min(a.width(), b.width()), h = std::min(a.height(), b.height());
+    auto dark = [](const QImage &image) {
+        std::vector<char> out(size_t(image.width()) * size_t(image.height()));
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                out[size_t(y) * size_t(image.width()) + size_t(x)] = qGray(image.pixel(x, y)) < 128;
+        return out;
+    };
+    const std::vector<char> da = dark(a), db = dark(b);
+    auto near = [&](const std::vector<char> &d, int stride, int x, int y) {
+        for (int yy = std::max(0, y - radius); yy <= std::min(h - 1, y + radius); ++yy)
+            for (int xx = std::max(0, x - radius); xx <= std::min(w - 1, x + radius); ++xx)
+                if (d[size_t(yy) * size_t(stride) + size_t(xx)])
+                    return true;
+        return false;
+    };
+    std::map<std::pair<int, int>, int> tiles;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool inA = da[size_t(y) * size_t(a.width()) + size_t(x)];
+            const bool inB = db[size_t(y) * size_t(b.width()) + size_t(x)];
+            if ((inA && !near(db, b.width(), x, y)) || (inB && !near(da, a.width(), x, y)))
+                ++tiles[{x / tile, y / tile}];
+        }
+    }
+    TInkDifference worst;
+    for (const auto &[key, count] : tiles) {
+        if (count > worst.worst) {
+            worst.worst = count;
+            worst.at = QPoint(key.first * tile, key.second * tile);
+        }
+    }
+    return worst;
+}
+
+} // namespace
+
+TEST_F(StdPages, SavedPdfPagesLookLikeThePlayersPages)
+{
+    PDF_TOOL_OR_SKIP("pdftoppm");
+    const QString n = StandardLease();
+    auto dir = testsupport::TempDir();
+    for (const char *language : {"F", "A"}) {
+        SetFields(n, {{"LANGUEIMP", language}});
+        auto p = Print(n, 1, 4);
+        ASSERT_EQ(m_drawn, 4);
+        const QString pdf = dir->filePath(QStringLiteral("lease%1.pdf").arg(QLatin1String(language)));
+        printout::TPrintoutExport exporter(pdf, QStringLiteral("ACROBAT"));
+        // A reader draws a font left out of the file in a substitute of its own (a taller one
+        // for Arial), so the fonts go in: what is compared is where things are drawn.
+        exporter.Writer()->NonEmbeddedFonts().clear();
+        printout::ExportRange(exporter, *p, 1, 4, {});
+        const QString prefix = dir->filePath(QLatin1String(language));
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"),
+                                                              QStringLiteral("-gray"), QStringLiteral("-png"), pdf, prefix}),
+                  0);
+        for (int page = 1; page <= 4; ++page) {
+            const QImage saved(prefix + QStringLiteral("-%1.png").arg(page));
+            ASSERT_FALSE(saved.isNull()) << language << page;
+            QImage ours(saved.size(), QImage::Format_RGB32);
+            ours.fill(Qt::white);
+            {
+                QPainter painter(&ours);
+                printout::PlayAtPhysicalSize(painter, *p->PageMetafile(page), 100, 100);
+            }
+            // Tiles of 1 cm; a word out of place leaves far more than this behind.
+            const TInkDifference d = CompareInk(saved, ours, 40, 1);
+            EXPECT_LT(d.worst, 25) << language << " page " << page << " near (" << d.at.x() << ", " << d.at.y()
+                                   << ") px at 100 dpi";
+        }
     }
 }
