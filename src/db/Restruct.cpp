@@ -66,8 +66,9 @@ void TRestruct::Restructure()
         dbase::Table table(m_path, dbase::Table::Mode::Exclusive);
         table.Restructure(changes);
     } catch (dbase::EDBEngineError &e) {
-        if (e.Code() != dbase::kRestructureFailed)
-            e.Add(dbase::kRestructureFailed, QStringLiteral("The table %1 could not be restructured.").arg(m_path));
+        // The cause keeps its code: start-up shows the engine's own refusals (10009) as a
+        // warning and everything else, a table in use or a failed write, as an error.
+        e.Add(e.Code(), QStringLiteral("The table %1 could not be restructured.").arg(m_path));
         throw;
     }
 }

@@ -27,9 +27,10 @@ public:
 
     // Marks every field of that name (case-insensitive) for modification; false when none.
     bool ChangeField(const QString &name, dbase::FieldType type, int decimals, int width);
-    // Opens the table exclusively and restructures it. Any failure, an exclusive-open
-    // conflict included, throws EDBEngineError whose last code is kRestructureFailed and
-    // whose earlier entries carry the cause; the table then keeps its old structure.
+    // Opens the table exclusively and restructures it. A failure throws EDBEngineError with
+    // the code of its cause (kRestructureFailed when the engine refuses the new structure,
+    // kFileInUse when the table is open elsewhere, ...) and a last entry naming the table;
+    // the table then keeps its old structure.
     void Restructure();
 
     const QString &TablePath() const { return m_path; }

@@ -233,6 +233,27 @@ TEST_F(StartupTest, OldLeaseTableIsWidenedAfterTheWarningKeepingEveryValue)
     }
 }
 
+TEST_F(StartupTest, OldLeaseTableInUseElsewhereIsAnErrorAndStaysOld)
+{
+    MakeDataFolder(m_dir->path());
+    const QString lease = db::TableFile(m_dir->path(), db::kBailStd, "dbf");
+    QFile::remove(lease);
+    QFile::remove(db::TableFile(m_dir->path(), db::kBailStd, "mdx"));
+    MakeOldLeaseTable(lease, 30);
+    TBoxRecorder boxes;
+    {
+        dbase::Table other(lease, dbase::Table::Mode::Shared); // another user has it open
+        Start();
+    }
+    ASSERT_EQ(boxes.Boxes().size(), 3u) << boxes.Texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(boxes.Boxes()[0].icon, QMessageBox::Warning); // be alone first
+    EXPECT_EQ(boxes.Boxes()[1].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.Boxes()[1].caption, QStringLiteral("Erreur"));
+    EXPECT_TRUE(boxes.Boxes()[1].text.contains(QFileInfo(lease).fileName())) << boxes.Boxes()[1].text.toStdString();
+    EXPECT_EQ(boxes.Boxes()[2].text, QStringLiteral("Mise à jour terminée!"));
+    EXPECT_EQ(WidthOf(lease, "A_NOM1"), 30);
+}
+
 TEST_F(StartupTest, FiftyWideLeaseTableIsLeftAloneWithoutAMessage)
 {
     MakeDataFolder(m_dir->path());

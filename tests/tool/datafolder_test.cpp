@@ -172,8 +172,8 @@ TEST(Upgrade, ToolReportsWhatItDid)
         dbase::Table::Create(lessors, fields);
         dbase::Table held(lessors, dbase::Table::Mode::Shared);
         EXPECT_EQ(Tool({QStringLiteral("upgrade"), dir}, &out, &err), 1);
-        EXPECT_TRUE(out.contains(QStringLiteral("Locateur: failed: [10009]"))) << out.toStdString();
-        EXPECT_TRUE(err.startsWith(QStringLiteral("bailtool: upgrade failed: Locateur: [10009]"))) << err.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("Locateur: failed: [10243]"))) << out.toStdString();
+        EXPECT_TRUE(err.startsWith(QStringLiteral("bailtool: upgrade failed: Locateur: [10243]"))) << err.toStdString();
         EXPECT_EQ(err.count(QLatin1Char('\n')), 1);
     }
 }
