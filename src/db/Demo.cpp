@@ -99,9 +99,11 @@ const char *const kTermsFr[] = {"12 mois", "6 mois", "24 mois", "1 an"};
 const char *const kTermsEn[] = {"12 months", "6 months", "24 months", "1 year"};
 const char *const kMealHours[] = {"07:00", "07:30", "08:00", "11:30", "12:00", "17:00", "17:30", "18:00"};
 
-QString Money(int cents)
+// An amount as a lessor types it into a text field: digits and the decimal separator of the
+// lease's language, no currency sign, since the printed form puts "$" beside the field itself.
+QString Money(int cents, bool english)
 {
-    return QStringLiteral("%1,%2 $").arg(cents / 100).arg(cents % 100, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1%2%3").arg(cents / 100).arg(QLatin1Char(english ? '.' : ',')).arg(cents % 100, 2, 10, QLatin1Char('0'));
 }
 
 QString PostalCode(TRandom &rng, const TTown &town)
@@ -231,7 +233,7 @@ public:
         const QDate start(rng.Between(2019, 2025), rng.Chance(70) ? 7 : rng.Between(1, 12), 1);
         rec.SetDate(rec.Index(QStringLiteral("C_DEBUT")), start);
         rec.SetDate(rec.Index(QStringLiteral("C_FIN")), start.addYears(1).addDays(-1));
-        rec.SetString(rec.Index(QStringLiteral("D_LOYER")), Money(m_rent));
+        rec.SetString(rec.Index(QStringLiteral("D_LOYER")), Money(m_rent, m_english));
     }
 
     void FillAnnex(TRandom &rng, Record &rec, bool full)
@@ -267,7 +269,9 @@ private:
         case TRule::Town: rec.SetString(r.field, QString::fromUtf8(m_town->name)); return;
         case TRule::Postal: rec.SetString(r.field, PostalCode(rng, *m_town)); return;
         case TRule::Phone: rec.SetString(r.field, Phone(rng, *m_town)); return;
-        case TRule::Money: rec.SetString(r.field, Money(m_rent * rng.Between(1, 12) / (rng.Chance(50) ? 1 : 2))); return;
+        case TRule::Money:
+            rec.SetString(r.field, Money(m_rent * rng.Between(1, 12) / (rng.Chance(50) ? 1 : 2), m_english));
+            return;
         case TRule::Duration:
             rec.SetString(r.field, QString::fromUtf8(m_english ? rng.Pick(kTermsEn) : rng.Pick(kTermsFr)));
             return;

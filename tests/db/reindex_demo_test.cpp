@@ -156,7 +156,10 @@ TEST(Demo, FolderIsDeterministicAndCoversEveryKind)
     std::set<QString> numbers, elderlyNumbers;
     int filledEverywhere = 0, sparse = 0;
     const QRegularExpression postal(QStringLiteral("^[A-Z]\\d[A-Z] \\d[A-Z]\\d$"));
-    const QRegularExpression rent(QStringLiteral("^\\d+,\\d\\d \\$$"));
+    // Amounts as a lessor types them, with the lease language's separator: the printed form
+    // puts the "$" beside the field itself.
+    const QRegularExpression frenchAmount(QStringLiteral("^\\d+,\\d\\d$"));
+    const QRegularExpression englishAmount(QStringLiteral("^\\d+\\.\\d\\d$"));
     dbase::Record r;
     for (uint32_t i = 1; i <= leases->RecordCount(); ++i) {
         ASSERT_TRUE(leases->ReadRecord(i, r));
@@ -179,9 +182,12 @@ TEST(Demo, FolderIsDeterministicAndCoversEveryKind)
         if (!cp.isEmpty()) {
             EXPECT_TRUE(postal.match(cp).hasMatch()) << cp.toStdString();
         }
-        const QString loyer = r.AsString(QStringLiteral("D_LOYER"));
-        if (!loyer.isEmpty()) {
-            EXPECT_TRUE(rent.match(loyer).hasMatch()) << loyer.toStdString();
+        const bool english = r.AsString(QStringLiteral("LANGUEIMP")) == QLatin1String("A");
+        for (const char *field : {"D_LOYER", "D_TOTAL1", "D_TOTAL2", "D_MNTPART1", "D_MNTPART2", "G_LOYER"}) {
+            const QString amount = r.AsString(QLatin1String(field));
+            if (!amount.isEmpty()) {
+                EXPECT_TRUE((english ? englishAmount : frenchAmount).match(amount).hasMatch()) << field << " " << amount.toStdString();
+            }
         }
         const QString tel = r.AsString(QStringLiteral("A_TELDOM1"));
         if (!tel.isEmpty()) {
