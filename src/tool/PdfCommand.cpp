@@ -7,6 +7,7 @@
 #include "printout/PdfExport.h"
 #include "printout/Printer.h"
 
+#include <QFileInfo>
 #include <QRectF>
 
 #include <algorithm>
@@ -35,7 +36,9 @@ int Pdf(const QStringList &args)
     const QRectF frame = pages.front().FrameExtent();
     const QSize sheet(int(std::lround(std::clamp(frame.width() / 10, 1.0, 1e7))),
                       int(std::lround(std::clamp(frame.height() / 10, 1.0, 1e7))));
-    printout::TPrintoutExport exporter(args[0], QStringLiteral("ACROBAT"));
+    // Named from the command line, so relative to the current directory (the writer alone would
+    // put a bare name beside the program).
+    printout::TPrintoutExport exporter(QFileInfo(args[0]).absoluteFilePath(), QStringLiteral("ACROBAT"));
     int failures = 0;
     exporter.OnRecordError = [&](int page, int record) {
         std::fprintf(stderr, "bailtool: %s: record %d could not be written\n",

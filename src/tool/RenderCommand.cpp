@@ -130,6 +130,18 @@ int Render(const QStringList &argsIn)
     forms::CalibrateFormFonts();
     const forms::TLeaseRows rows{forms::TRow(lease.get()), forms::TRow(lessor.get()), forms::TRow(annex.get())};
     const int drawn = forms::PrintLease(first, last, rows, printout);
+    if (drawn == 0) {
+        // Nothing to write is a failure: a script must not take an empty result for pages.
+        const QString key = rows.lease.Raw("BAILAHCOOP");
+        const QString why = forms::IsCooperativeKey(key)
+                                ? QStringLiteral("it is a cooperative lease (kind %1), whose pages cannot be drawn yet")
+                                      .arg(key.left(2))
+                                : QStringLiteral("pages %1-%2 do not exist for it (pages 5 to 12 are the Annex of a "
+                                                 "lease for elderly or handicapped persons that has one)")
+                                      .arg(first).arg(last);
+        throw std::runtime_error(
+            QStringLiteral("lease %1: no page drawn, nothing written: %2").arg(nobail, why).toStdString());
+    }
 
     const QString prefix = emf.isEmpty() ? png : emf;
     const QString parent = QFileInfo(prefix).absolutePath();

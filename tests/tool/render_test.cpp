@@ -1,0 +1,132 @@
+// bailtool's drawing commands on a demo folder: what the pages say, where files go, and that a
+// command that writes nothing fails.
+
+#include "ToolTestUtil.h"
+
+#include "db/Demo.h"
+#include "db/Schema.h"
+#include "dbase/Table.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tooltest;
+
+namespace {
+
+class ToolPages : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = testsupport::TempDir().release();
+        db::MakeDemoFolder(s_dir->path(), 40, 4);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static QString Dir() { return s_dir->path(); }
+
+    // Number and rent text of the first standard lease printed in that language.
+    static std::pair<QString, QString> StandardLease(const char *language)
+    {
+        dbase::Table t(db::TableFile(Dir(), db::kBailStd, "dbf"), dbase::Table::Mode::ReadOnly);
+        dbase::Record r;
+        for (uint32_t i = 1; t.ReadRecord(i, r); ++i)
+            if (r.AsString(QStringLiteral("BAILAHCOOP")).startsWith(QLatin1String("NN"))
+                && r.AsString(QStringLiteral("LANGUEIMP")) == QLatin1String(language))
+                return {r.AsString(QStringLiteral("NOBAIL")).trimmed(), r.AsString(QStringLiteral("D_LOYER"))};
+        return {};
+    }
+
+    // Runs bailtool from a working directory of the test's choosing.
+    static int ToolIn(const QString &cwd, const QStringList &args, QString *err)
+    {
+        QProcess p;
+        p.setWorkingDirectory(cwd);
+        p.start(testsupport::Bailtool(), args);
+        if (!p.waitForStarted(10000) || !p.waitForFinished(300000))
+            return -1;
+        *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+    }
+
+    static QTemporaryDir *s_dir;
+};
+
+QTemporaryDir *ToolPages::s_dir = nullptr;
+
+} // namespace
+
+TEST_F(ToolPages, RentReadsOneCurrencySignInEitherLanguage)
+{
+    for (const char *language : {"F", "A"}) {
+        SCOPED_TRACE(language);
+        const auto [number, rent] = StandardLease(language);
+        ASSERT_FALSE(number.isEmpty());
+        ASSERT_FALSE(rent.isEmpty());
+        auto out = testsupport::TempDir();
+        const QString prefix = out->filePath(QStringLiteral("lease"));
+        QString listing, err;
+        ASSERT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), number, QStringLiteral("--pages"),
+                        QStringLiteral("2-2"), QStringLiteral("--emf"), prefix}, nullptr, &err), 0)
+            << err.toStdString();
+        ASSERT_EQ(Tool({QStringLiteral("emf"), prefix + QStringLiteral("-2.emf")}, &listing, &err), 0) << err.toStdString();
+        // The form prints "$" beside the rent line; the drawn value carries none of its own.
+        const QStringList runs = listing.split(QLatin1Char('\n')).filter(rent);
+        ASSERT_FALSE(runs.isEmpty()) << "rent " << rent.toStdString() << " not drawn";
+        for (const QString &run : runs)
+            EXPECT_FALSE(run.contains(QLatin1Char('$'))) << run.toStdString();
+    }
+}
+
+TEST_F(ToolPages, PdfWithARelativeNameGoesToTheCurrentDirectory)
+{
+    const QString number = StandardLease("F").first;
+    auto work = testsupport::TempDir();
+    QString err;
+    ASSERT_EQ(ToolIn(work->path(), {QStringLiteral("render"), Dir(), QStringLiteral("--lease"), number, QStringLiteral("--pages"),
+                                    QStringLiteral("1-1"), QStringLiteral("--emf"), QStringLiteral("sub/page")}, &err), 0)
+        << err.toStdString();
+    ASSERT_TRUE(QFileInfo::exists(work->filePath(QStringLiteral("sub/page-1.emf"))));
+    const QString name = QStringLiteral("relative-%1.pdf").arg(QCoreApplication::applicationPid());
+    ASSERT_EQ(ToolIn(work->path(), {QStringLiteral("pdf"), name, QStringLiteral("sub/page-1.emf")}, &err), 0)
+        << err.toStdString();
+    EXPECT_TRUE(QFileInfo(work->filePath(name)).size() > 0);
+    const QString besideProgram = QFileInfo(testsupport::Bailtool()).dir().filePath(name);
+    EXPECT_FALSE(QFileInfo::exists(besideProgram));
+    QFile::remove(besideProgram);
+}
+
+TEST_F(ToolPages, RenderThatDrawsNoPageFailsAndWritesNothing)
+{
+    QString out, err;
+    ASSERT_EQ(Tool({QStringLiteral("add-lease"), Dir(), QStringLiteral("--kind"), QStringLiteral("NO")}, &out, &err), 0)
+        << err.toStdString();
+    const QString cooperative = out.trimmed();
+    const QString standard = StandardLease("F").first;
+    const struct {
+        QString lease;
+        QString pages;
+        const char *says;
+    } cases[] = {
+        {cooperative, QStringLiteral("1-4"), "cooperative"},
+        {standard, QStringLiteral("5-12"), "pages 5-12"}, // no Annex for a standard lease
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.says);
+        auto target = testsupport::TempDir();
+        for (const char *kind : {"--png", "--emf"}) {
+            EXPECT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), c.lease, QStringLiteral("--pages"),
+                            c.pages, QLatin1String(kind), target->filePath(QStringLiteral("p"))}, &out, &err), 1);
+            EXPECT_TRUE(err.contains(QLatin1String(c.says)) && err.contains(c.lease)) << err.toStdString();
+            EXPECT_TRUE(out.isEmpty());
+        }
+        EXPECT_TRUE(QDir(target->path()).isEmpty());
+    }
+}
