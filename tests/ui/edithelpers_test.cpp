@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 using dataset::TDBCheckBox;
@@ -191,11 +192,13 @@ TEST_F(FocusFrameTest, FrameFollowsTheFocusAndLeavesNothingBehind)
     EXPECT_EQ(RingInk(uitest::Picture(m_window), m_first), 0);
     EXPECT_EQ(RingInk(uitest::Picture(m_window), m_second), 0);
 
+    // The pictures go to a folder of this test's own, kept only when the test fails.
+    const std::unique_ptr<QTemporaryDir> pictures = testsupport::TempDir();
     Focus(m_first);
     EXPECT_EQ(m_frame->Rect(), QRect(19, 19, 17, 17));
     EXPECT_EQ(m_frame->FrameParent(), &m_window);
     QImage picture = uitest::Picture(m_window);
-    picture.save(QDir::temp().filePath(QStringLiteral("ui_focusframe_first.png")));
+    picture.save(pictures->filePath(QStringLiteral("focusframe_first.png")));
     // A dotted ring: about every other pixel of its 64 is dark.
     EXPECT_GE(RingInk(picture, m_first), 24);
     EXPECT_LE(RingInk(picture, m_first), 40);
@@ -206,7 +209,7 @@ TEST_F(FocusFrameTest, FrameFollowsTheFocusAndLeavesNothingBehind)
     EXPECT_EQ(m_frame->Rect(), QRect(29, 29, 17, 17));
     EXPECT_EQ(m_frame->FrameParent(), m_panel);
     picture = uitest::Picture(m_window);
-    picture.save(QDir::temp().filePath(QStringLiteral("ui_focusframe_second.png")));
+    picture.save(pictures->filePath(QStringLiteral("focusframe_second.png")));
     EXPECT_EQ(RingInk(picture, m_first), 0);
     EXPECT_GE(RingInk(picture, m_second), 24);
 
@@ -222,6 +225,10 @@ TEST_F(FocusFrameTest, FrameFollowsTheFocusAndLeavesNothingBehind)
     // An unhooked subclass gets no frame.
     Focus(m_other);
     EXPECT_EQ(RingInk(uitest::Picture(m_window), m_other), 0);
+    if (HasFailure()) {
+        pictures->setAutoRemove(false);
+        std::fprintf(stderr, "pictures kept in %s\n", qPrintable(pictures->path()));
+    }
 }
 
 TEST_F(FocusFrameTest, FrameDoesNotTakeTheClicks)
