@@ -123,12 +123,11 @@ int Render(const QStringList &argsIn)
     auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
     if (!lease->FindKey(nobail))
         throw std::runtime_error(QStringLiteral("%1: no lease number %2").arg(dir, nobail).toStdString());
-    forms::PositionPrintRows(*lease, *lessor, *annex);
+    const forms::TLeaseRows rows = forms::PositionPrintRows(*lease, *lessor, *annex);
 
     // The virtual Letter device makes the pages the same on every machine.
     printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bailtool render"));
     forms::CalibrateFormFonts();
-    const forms::TLeaseRows rows{forms::TRow(lease.get()), forms::TRow(lessor.get()), forms::TRow(annex.get())};
     const int drawn = forms::PrintLease(first, last, rows, printout);
     if (drawn == 0) {
         // Nothing to write is a failure: a script must not take an empty result for pages.
