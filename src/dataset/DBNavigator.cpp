@@ -174,8 +174,11 @@ QStringList TDBNavigator::Hints() const
 
 void TDBNavigator::SetHints(const QStringList &hints)
 {
-    for (int i = 0; i < kNavigateButtonCount; ++i)
+    // The buttons show only glyphs: their hints name them for assistive technologies.
+    for (int i = 0; i < kNavigateButtonCount; ++i) {
         m_buttons[size_t(i)]->setToolTip(hints.value(i));
+        m_buttons[size_t(i)]->setAccessibleName(hints.value(i));
+    }
 }
 
 void TDBNavigator::SetLanguage(QChar language)

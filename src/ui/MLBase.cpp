@@ -1,5 +1,6 @@
 #include "ui/MLBase.h"
 
+#include "ui/Accessibility.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -135,6 +136,9 @@ void TBaseMultiLang::ApplyLanguage(int language)
     WalkWords(language);
     if (AfterLanguageChanged)
         AfterLanguageChanged(*this, language);
+    // Controls named by their hint or caption follow the new texts.
+    if (m_owner)
+        NameControls(*m_owner);
 }
 
 void TBaseMultiLang::SaveFont()
