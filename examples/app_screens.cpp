@@ -1,5 +1,6 @@
 // Saves pictures of the application's windows, in French and in English, into the
-// "screens" folder beside this program: main window, reindex window, help viewer, About box.
+// "screens" folder beside this program: main window, reindex window, help viewer, About box,
+// printer set-up, and Qt's question box and save dialog.
 
 #include "app/About.h"
 #include "app/AppException.h"
@@ -11,14 +12,18 @@
 #include "db/Demo.h"
 #include "db/Settings.h"
 #include "printout/PrinterSetup.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -84,6 +89,19 @@ int main(int argc, char **argv)
 
         printout::TPrinterSetupDialog setup(&form);
         Save(setup, QStringLiteral("printer_setup") + suffix);
+
+        // Qt's own dialogs, in the working language too.
+        const std::unique_ptr<QMessageBox> question = ui::BuildMessageBox(
+            QMessageBox::Question, QStringLiteral("Attention"),
+            db::PickWorkText(QStringLiteral("Désirez-vous conserver les modifications ?"),
+                             QStringLiteral("Do you want to keep the changes ?")),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No, &form);
+        Save(*question, QStringLiteral("question") + suffix);
+        QFileDialog save(&form, QString(), form.DataDir(), QStringLiteral("PDF (*.pdf)"));
+        save.setOption(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        save.resize(760, 460);
+        Save(save, QStringLiteral("save_dialog") + suffix);
     }
     QDir::setCurrent(QDir::rootPath());
     return 0;

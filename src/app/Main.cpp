@@ -16,6 +16,7 @@
 #include "printout/Printer.h"
 #include "printout/PrinterSetup.h"
 #include "ui/MLang.h"
+#include "ui/QtCatalogue.h"
 #include "ui/WaitCursor.h"
 
 #include <QAction>
@@ -418,6 +419,8 @@ void TMainForm::SetLanguage()
 {
     const QString language = db::WorkingLanguage();
     ui::TBaseMultiLang::SetAllLanguages(db::IsFrench(language) ? 0 : 1);
+    // Without the catalogue Qt's own texts stay in English; nothing else depends on it.
+    ui::UseQtCatalogue(db::IsFrench(language) ? QLatin1Char('F') : QLatin1Char('A'));
     THelp::Instance().SetHelpFile(HelpFileFor(language));
 }
 

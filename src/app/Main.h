@@ -70,7 +70,7 @@ public:
     void Start();
     const QString &DataDir() const { return m_dataDir; }
 
-    // Re-applies the working language: every translation component, the help set.
+    // Re-applies the working language: every translation component, Qt's own texts, the help set.
     void SetLanguage();
 
     // Opens a lease window of a kind and moves it to key (may be empty).

@@ -6,6 +6,7 @@
 #include "app/Help.h"
 #include "app/Main.h"
 #include "app/Startup.h"
+#include "db/Demo.h"
 #include "dataset/DBNavigator.h"
 #include "dataset/DataSource.h"
 #include "dataset/Table.h"
@@ -15,6 +16,7 @@
 #include "printout/Printer.h"
 #include "printout/PrinterSetup.h"
 #include "printout/Printout.h"
+#include "ui/Accessibility.h"
 #include "ui/MLang.h"
 
 #include <QAction>
@@ -25,6 +27,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QToolButton>
@@ -260,6 +266,60 @@ TEST_F(MainFormTest, LanguageSwitchesTheWholeWindowAndTheHelpSet)
     EXPECT_EQ(form.Item(QStringLiteral("IDM_Quitter"))->text(), QStringLiteral("&Quitter"));
     EXPECT_EQ(form.Navigator().Hints()[5], QStringLiteral("Détruire"));
     EXPECT_EQ(later.windowTitle(), QStringLiteral("Formulaire obligatoire de la Ostrevane"));
+}
+
+TEST_F(MainFormTest, QtsOwnButtonTextsFollowTheWorkingLanguage)
+{
+    app::TMainForm &form = Form();
+    const auto yes = [] {
+        QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+    // A dialog open across the switch follows it too.
+    QDialogButtonBox open(QDialogButtonBox::Cancel);
+    form.SetLanguage();
+    QApplication::processEvents();
+    EXPECT_EQ(yes(), QStringLiteral("&Oui"));
+    EXPECT_EQ(open.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuler"));
+    db::SetWorkingLanguage(QStringLiteral("A"));
+    form.SetLanguage();
+    QApplication::processEvents();
+    EXPECT_EQ(yes(), QStringLiteral("&Yes"));
+    EXPECT_EQ(open.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
+}
+
+TEST_F(MainFormTest, EveryButtonAndFieldHasAnAccessibleNameInBothLanguages)
+{
+    auto dir = testsupport::TempDir();
+    db::MakeDemoFolder(dir->path(), 3, 2);
+    TCurrentDir cwd(dir->path());
+    m_form = std::make_unique<app::TMainForm>();
+    app::TMainForm &form = *m_form;
+    form.Start();
+    form.show();
+    form.Item(QStringLiteral("IDM_BailLogementlStd"))->trigger();
+    form.Item(QStringLiteral("IDM_Proprietaire"))->trigger();
+    Settle();
+    ASSERT_EQ(form.MdiArea()->subWindowList().size(), 2);
+    for (const char *language : {"A", "F"}) {
+        db::SetWorkingLanguage(QLatin1String(language));
+        form.SetLanguage();
+        Settle();
+        QStringList nameless;
+        for (QWidget *w : form.findChildren<QWidget *>()) {
+            const bool control = qobject_cast<QAbstractButton *>(w) || qobject_cast<QComboBox *>(w)
+                || (qobject_cast<QLineEdit *>(w) && !qobject_cast<QComboBox *>(w->parentWidget()));
+            if (control && !w->isHidden() && ui::AccessibleName(*w).isEmpty())
+                nameless << QStringLiteral("%1 (%2)").arg(w->objectName(), QLatin1String(w->metaObject()->className()));
+        }
+        EXPECT_TRUE(nameless.isEmpty()) << language << ": " << nameless.join(QStringLiteral(", ")).toStdString();
+        if (*language == 'A') {
+            EXPECT_EQ(ui::AccessibleName(*form.Button(QStringLiteral("SBPreview"))), QStringLiteral("Preview"));
+            EXPECT_EQ(ui::AccessibleName(*form.Navigator().Button(dataset::TNavigateBtn::Last)), QStringLiteral("Last record"));
+        }
+    }
+    m_form.reset(); // before the folder goes
+    Settle();
 }
 
 TEST_F(MainFormTest, F1ShowsTheActiveWindowsTopicOverTheMainWindow)
