@@ -201,6 +201,7 @@ void TFPrintPreview::CreateToolBar()
     for (const char *z : kZoomItems)
         m_zoomBox->addItem(QLatin1String(z));
     connect(m_zoomBox, &QComboBox::textActivated, this, [this] { ApplyZoom(); });
+    m_zoomBox->installEventFilter(this);
     m_zoomBox->lineEdit()->installEventFilter(this);
     row->addWidget(m_zoomBox);
     connect(AddButton("BtnPreviousPrintout", QStringLiteral("\u25C2"), -1), &QToolButton::clicked, this,
@@ -751,12 +752,17 @@ bool TFPrintPreview::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         if (HandleKey(key))
             return true;
-        if (watched == m_zoomBox->lineEdit()) {
+        // Typed keys reach the combo box (its edit's focus proxy), which hands them to the
+        // edit directly, past the edit's filters: both are watched.
+        if (watched == m_zoomBox || watched == m_zoomBox->lineEdit()) {
             const int k = key->key();
             if (k == Qt::Key_Return || k == Qt::Key_Enter) {
                 ApplyZoom();
                 return true;
             }
+            // Focus still moves on.
+            if (k == Qt::Key_Tab || k == Qt::Key_Backtab)
+                break;
             const bool digit = !key->text().isEmpty() && key->text()[0].isDigit();
             if (!digit && k != Qt::Key_Backspace) {
                 QApplication::beep();
@@ -977,7 +983,8 @@ bool TFPrintPreview::OpenEmf(const QString &fileName)
         return false;
     }
     const int page = m_current->AddPage(std::move(mf));
-    m_current->SetCurrentPage(page);
+    // The new page is shown as any move to a page does: without the last hit's underline.
+    GoTo(page);
     return true;
 }
 

@@ -27,6 +27,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace printout;
 
 namespace {
@@ -84,13 +86,15 @@ TEST(Preview, ZoomBoxRules)
     w.SetZoomText(QStringLiteral("1500"));
     w.ApplyZoom();
     EXPECT_EQ(w.ZoomBox()->currentText(), QStringLiteral("1000"));
-    // Typing keeps digits only.
-    w.ZoomBox()->lineEdit()->clear();
-    w.ZoomBox()->lineEdit()->setFocus();
-    QTest::keyClicks(w.ZoomBox()->lineEdit(), QStringLiteral("2a5x0"));
-    EXPECT_EQ(w.ZoomBox()->currentText(), QStringLiteral("250"));
-    QTest::keyClick(w.ZoomBox()->lineEdit(), Qt::Key_Return);
-    EXPECT_EQ(w.SheetSize().width(), MulDiv(250, ppi * 5100LL, 600 * 100));
+    // Typing, as keys reach the box: digits only; Enter applies, clamped to 1000.
+    for (const auto &[typed, shown, zoom] : {std::tuple{"2a5x0", "250", 250}, std::tuple{"1500", "1000", 1000}}) {
+        w.ZoomBox()->lineEdit()->clear();
+        w.ZoomBox()->setFocus();
+        QTest::keyClicks(w.ZoomBox(), QLatin1String(typed));
+        QTest::keyClick(w.ZoomBox(), Qt::Key_Return);
+        EXPECT_EQ(w.ZoomBox()->currentText(), QLatin1String(shown)) << typed;
+        EXPECT_EQ(w.SheetSize().width(), MulDiv(zoom, ppi * 5100LL, 600 * 100)) << typed;
+    }
     // Full page fits the box and shows its effective percentage.
     w.resize(800, 600);
     QApplication::processEvents();
@@ -257,10 +261,14 @@ TEST(Preview, SavesPagesAsMetafilesAndOpensThem)
     ASSERT_TRUE(w.SaveFile(dir->filePath(QStringLiteral("one.emf"))));
     const TMetafile one = TMetafile::Load(dir->filePath(QStringLiteral("one.emf")));
     EXPECT_TRUE(one.SameRecords(*w.Current()->PageMetafile(2)));
-    // Opening appends the page and shows it.
+    // Opening appends the page and shows it, without the last search's underline.
+    w.show();
+    w.Search(QStringLiteral("bail"), false, false);
+    ASSERT_TRUE(w.UnderlineVisible());
     ASSERT_TRUE(w.OpenEmf(dir->filePath(QStringLiteral("lease1.emf"))));
     EXPECT_EQ(w.Current()->PageCount(), 4);
     EXPECT_EQ(w.Current()->CurrentPage(), 4);
+    EXPECT_FALSE(w.UnderlineVisible());
     EXPECT_TRUE(w.Current()->PageMetafile(4)->SameRecords(*w.Current()->PageMetafile(1)));
     // A damaged file is refused with a message and nothing is added.
     QFile bad(dir->filePath(QStringLiteral("bad.emf")));
