@@ -260,6 +260,15 @@ bool TConfigForm::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void TConfigForm::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Pb_Annuler->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TConfigForm::Pb_OkClick()
 {
     if (!BailConf.Active()) {

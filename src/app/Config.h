@@ -47,6 +47,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape is the Cancel button: the row's changes go without a question.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void OpenConfiguration();

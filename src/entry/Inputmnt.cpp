@@ -132,6 +132,15 @@ bool TInputMntDlg::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void TInputMntDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Pb_Annuler->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void TInputMntDlg::E_MontantExit()
 {
     if (E_Montant->text().size() <= kMaxChars)

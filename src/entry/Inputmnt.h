@@ -36,6 +36,8 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape is the Cancel button, so a text that is no number closes without a message.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void ShowAmount(double amount);

@@ -144,6 +144,26 @@ TEST(ConfigDialog, OkWithoutChangeWritesNothing)
     EXPECT_EQ(ConfBytes(folder), before);
 }
 
+TEST(ConfigDialog, EscapeCancelsTheEditWithoutAsking)
+{
+    TDataFolder folder(0, 1);
+    Configure(false, 7);
+    const QByteArray before = ConfBytes(folder);
+    TConfigForm f;
+    f.show();
+    f.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+    f.GenAutoBox()->setFocus();
+    QTest::mouseClick(f.GenAutoBox(), Qt::LeftButton);
+    ASSERT_EQ(f.BailConfTable().State(), dataset::TDataSetState::Edit);
+    TBoxAnswers boxes;
+    QTest::keyClick(f.GenAutoBox(), Qt::Key_Escape);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.result(), QDialog::Rejected);
+    EXPECT_EQ(ConfBytes(folder), before);
+}
+
 TEST(ConfigDialog, EmptyConfigurationAsksToKeepTheNewRow)
 {
     TDataFolder folder;

@@ -73,12 +73,22 @@ TEST_F(AmountDialog, TextThatIsNoNumberKeepsTheDialogOpenUntilCancelled)
         EXPECT_TRUE(m_dlg.isVisible());
         EXPECT_EQ(m_dlg.AmountEdit()->text(), QLatin1String("abc"));
     }
-    TBoxAnswers none;
-    QTest::mouseClick(m_dlg.CancelButton(), Qt::LeftButton);
-    EXPECT_TRUE(none.Texts().empty());
-    EXPECT_FALSE(m_dlg.isVisible());
-    EXPECT_EQ(m_dlg.result(), QDialog::Rejected);
-    EXPECT_DOUBLE_EQ(m_dlg.Amount(), 650);
+    // Cancel, by its button or by Escape in the field, closes without a message.
+    for (const bool escape : {false, true}) {
+        if (escape) {
+            Open(650);
+            Retype(QStringLiteral("abc"));
+        }
+        TBoxAnswers none;
+        if (escape)
+            QTest::keyClick(m_dlg.AmountEdit(), Qt::Key_Escape);
+        else
+            QTest::mouseClick(m_dlg.CancelButton(), Qt::LeftButton);
+        EXPECT_TRUE(none.Texts().empty()) << escape;
+        EXPECT_FALSE(m_dlg.isVisible()) << escape;
+        EXPECT_EQ(m_dlg.result(), QDialog::Rejected) << escape;
+        EXPECT_DOUBLE_EQ(m_dlg.Amount(), 650) << escape;
+    }
 }
 
 TEST_F(AmountDialog, AmountsOverNineCharactersAreFlaggedOnLeavingTheField)
