@@ -9,11 +9,14 @@
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace app {
 
@@ -71,6 +74,14 @@ TFindBailDlg::TFindBailDlg(QWidget *owner)
         columns.push_back({QLatin1String(c.field), QString::fromUtf8(french ? c.fr : c.en), c.width});
     FindGrid->SetColumns(columns);
     FindGrid->SetDataSource(&DsBailStd);
+    // A column narrower than its title is widened to it, so that no title is cut.
+    const int charWidth = std::max(1, FindGrid->fontMetrics().averageCharWidth());
+    for (int i = 0; i < FindGrid->ColumnCount(); ++i) {
+        const int needed = FindGrid->horizontalHeader()->sectionSizeHint(i);
+        const int chars = (needed + charWidth - 1) / charWidth;
+        if (chars > FindGrid->Column(i).width)
+            FindGrid->SetColumnWidth(i, chars);
+    }
     FindGrid->OnDblClick = [this](dataset::TDBGrid &) { accept(); };
 
     Pb_Select = new QPushButton(french ? QStringLiteral("Sélectionner") : QStringLiteral("Select"), this);

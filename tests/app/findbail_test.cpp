@@ -7,6 +7,7 @@
 #include "dbase/Table.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -89,4 +90,18 @@ TEST(LeaseSearchTexts, EnglishCaptionsAndColumns)
     EXPECT_EQ(d.Grid()->Column(9).title, QLatin1String("Joint tenant"));
     EXPECT_EQ(d.Grid()->Column(9).width, 50);
     EXPECT_TRUE(d.SelectedKey().isEmpty());
+}
+
+TEST(LeaseSearchTexts, NoColumnTitleIsCut)
+{
+    TDataFolder folder;
+    for (const char *language : {"F", "A"}) {
+        db::SetWorkingLanguage(QLatin1String(language));
+        TFindBailDlg d;
+        d.show();
+        QHeaderView *header = d.Grid()->horizontalHeader();
+        for (int i = 0; i < d.Grid()->ColumnCount(); ++i)
+            EXPECT_GE(header->sectionSize(i), header->sectionSizeHint(i)) << language << ' ' << d.Grid()->Column(i).title.toStdString();
+    }
+    db::SetWorkingLanguage(QStringLiteral("F"));
 }
