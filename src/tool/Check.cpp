@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace tool {
