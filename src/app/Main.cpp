@@ -421,6 +421,10 @@ void TMainForm::SetLanguage()
     ui::TBaseMultiLang::SetAllLanguages(db::IsFrench(language) ? 0 : 1);
     // Without the catalogue Qt's own texts stay in English; nothing else depends on it.
     ui::UseQtCatalogue(db::IsFrench(language) ? QLatin1Char('F') : QLatin1Char('A'));
+    // Qt's overflow buttons of the menu and tool bars show only an arrow.
+    for (const char *name : {"qt_menubar_ext_button", "qt_toolbar_ext_button"})
+        if (auto *more = findChild<QToolButton *>(QLatin1String(name)))
+            more->setAccessibleName(db::PickWorkText(QStringLiteral("Autres commandes"), QStringLiteral("More commands")));
     THelp::Instance().SetHelpFile(HelpFileFor(language));
 }
 
