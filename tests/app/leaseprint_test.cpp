@@ -126,10 +126,12 @@ TEST_F(LeasePreview, PreviewShowsTheLeaseTheWindowShowsAfterEveryMove)
         const QString text = PreviewText();
         for (const char *field : {"NOBAIL", "A_NOM1", "B_RUE", "D_LOYER"}) {
             const QString value = Current(field);
-            if (field == std::string_view("NOBAIL") || field == std::string_view("A_NOM1"))
+            if (field == std::string_view("NOBAIL") || field == std::string_view("A_NOM1")) {
                 ASSERT_FALSE(value.isEmpty()) << name << ' ' << field;
-            if (!value.isEmpty())
+            }
+            if (!value.isEmpty()) {
                 EXPECT_TRUE(text.contains(value)) << name << ": " << field << " '" << value.toStdString() << "'";
+            }
         }
     }
 }
