@@ -6,6 +6,7 @@
 #include "dataset/DBNavigator.h"
 #include "dataset/DBRadioGroup.h"
 #include "dataset/Field.h"
+#include "db/AnnexRows.h"
 #include "db/FieldProps.h"
 #include "db/LeaseRules.h"
 #include "db/Numbering.h"
@@ -190,6 +191,7 @@ void TBailStdForm::OpenCursors()
     OpenOn(BailStd, "BailStd", "BAILSTD.DBF", "BAILAHCOOP");
     OpenOn(BailStdVerif, "BailStdVerif", "BAILSTD.DBF", "NOBAIL");
     OpenOn(BailConf, "BailConf", "Bailconf.dbf", nullptr);
+    db::AddAnnexTotals(Annexe);
     OpenOn(Annexe, "Annexe", "ANNEXE.DBF", "NOBAIL");
     OpenOn(AnnexePrint, "AnnexePrint", "ANNEXE.DBF", nullptr, "NOBAIL");
     DsBailStd.setObjectName(QStringLiteral("DsBailStd"));

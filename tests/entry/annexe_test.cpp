@@ -1,0 +1,176 @@
+#include "EntryTestUtil.h"
+#include "dataset/Common.h"
+#include "dataset/Field.h"
+#include "dataset/Table.h"
+#include "db/Settings.h"
+#include "dataset/DBCheckBox.h"
+#include "dataset/DBEdit.h"
+#include "dataset/DBRadioGroup.h"
+#include "db/AnnexRows.h"
+#include "entry/Annexe.h"
+#include "entry/Bailstd.h"
+#include "ui/MLBase.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace entry;
+using dataset::TTable;
+using entrytest::TDataFolder;
+
+namespace {
+
+QString Money(double v)
+{
+    return QLocale::system().toCurrencyString(v);
+}
+
+// An elderly lease window with a new Annex row, and the Annex window shown over it, as
+// the lease window's Annex button leaves them.
+struct TAnnexWindow {
+    TAnnexWindow()
+        : lease(nullptr, true)
+    {
+        lease.AnnexeTable().Insert();
+        form = new TAnnexeForm(&lease, lease.AnnexeTable());
+        lease.ResetAnnexFields(form);
+        form->show();
+        QApplication::setActiveWindow(form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+    }
+    ~TAnnexWindow()
+    {
+        delete form;
+        lease.AnnexeTable().Cancel();
+    }
+    template <class T = QWidget>
+    T *Find(const QString &name)
+    {
+        T *w = form->findChild<T *>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    QWidget *Reveal(QWidget *w)
+    {
+        for (int p = 0; p < TAnnexeForm::kPageCount; ++p)
+            if (form->PageArea(p)->isAncestorOf(w)) {
+                form->Pages()->setCurrentIndex(p);
+                form->PageArea(p)->ensureWidgetVisible(w);
+            }
+        QCoreApplication::processEvents();
+        return w;
+    }
+    void Type(const char *name, const QString &text)
+    {
+        auto *e = Find<QLineEdit>(QLatin1String(name));
+        Reveal(e);
+        e->setFocus();
+        e->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(e, Qt::Key_Delete);
+        else
+            QTest::keyClicks(e, text);
+        Reveal(Find(QStringLiteral("E_Terme")))->setFocus(); // leaving the field commits it
+        QCoreApplication::processEvents();
+    }
+    QString Shown(const char *name) { return Find<QLineEdit>(QLatin1String(name))->text(); }
+
+    TBailStdForm lease;
+    TAnnexeForm *form = nullptr;
+};
+
+class AnnexeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dataset::SetWorkingLanguage(QLatin1Char('F'));
+        db::InitSettings();
+        ui::TBaseMultiLang::SetAllLanguages(0);
+    }
+};
+
+} // namespace
+
+TEST_F(AnnexeTest, LeaseWindowTotalsAddTheAmountsAndTheRent)
+{
+    TDataFolder folder;
+    TBailStdForm lease(nullptr, true);
+    TTable &annex = lease.AnnexeTable();
+    auto field = [&](const char *name) { return annex.FieldByName(QLatin1String(name)); };
+    annex.Insert();
+    field("ALI_DEJ_2")->SetText(QStringLiteral("100"));
+    field("CABLO_2")->SetText(QStringLiteral("25.50"));
+    field("MNTBAIL")->SetText(QStringLiteral("800"));
+    EXPECT_EQ(field("TotalColonne1")->DisplayText(), Money(125.5));
+    EXPECT_EQ(field("TotalColonne2")->DisplayText(), Money(125.5));
+    EXPECT_EQ(field("TotalBail")->DisplayText(), Money(925.5));
+    field("CABLO_2")->SetText(QString());
+    EXPECT_EQ(field("TotalColonne1")->DisplayText(), Money(100));
+    EXPECT_EQ(field("TotalBail")->DisplayText(), Money(900));
+    annex.Cancel();
+}
+
+TEST_F(AnnexeTest, TypedAmountsAndRentGiveTheTotalsShownOnPageEight)
+{
+    TDataFolder folder;
+    TAnnexWindow w;
+    w.Type("E_Ali_Dej_2", QStringLiteral("100"));
+    w.Type("E_Cablo_2", QStringLiteral("25") + QLocale().decimalPoint() + QStringLiteral("50"));
+    w.Type("E_MntBail", QStringLiteral("800"));
+    EXPECT_EQ(w.Shown("E_TotalColonne1"), Money(125.5));
+    EXPECT_EQ(w.Shown("E_TotalColonne2"), Money(125.5));
+    EXPECT_EQ(w.Shown("E_TotalBail"), Money(925.5));
+    EXPECT_EQ(w.Shown("E_Cablo_2"), QStringLiteral("25") + QLocale().decimalPoint() + QStringLiteral("50"));
+    w.Type("E_Cablo_2", QString());
+    EXPECT_EQ(w.Shown("E_TotalColonne2"), Money(100));
+    EXPECT_EQ(w.Shown("E_TotalBail"), Money(900));
+    // 'e' would make a number of another size; only the transport amount takes keys as typed.
+    w.Type("E_Ali_Din_2", QStringLiteral("1e2"));
+    EXPECT_EQ(w.Shown("E_Ali_Din_2"), QStringLiteral("12") + QLocale().decimalPoint() + QStringLiteral("00"));
+    // At most nine characters, on every amount.
+    w.Type("E_Tra_2", QStringLiteral("12345") + QLocale().decimalPoint() + QStringLiteral("678901"));
+    EXPECT_DOUBLE_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("TRA_2"))->AsFloat(), 12345.68);
+}
+
+TEST_F(AnnexeTest, NewAnnexOpensUntickedOnPageOneWithEveryRowControl)
+{
+    TDataFolder folder;
+    TAnnexWindow w;
+    ASSERT_EQ(w.form->Pages()->count(), TAnnexeForm::kPageCount);
+    for (int p = 0; p < TAnnexeForm::kPageCount; ++p)
+        EXPECT_EQ(w.form->Pages()->tabText(p), QStringLiteral("Page %1").arg(p + 1));
+    EXPECT_EQ(w.form->Pages()->currentIndex(), 0);
+    EXPECT_EQ(w.Find(QStringLiteral("E_Nobail"))->focusPolicy(), Qt::NoFocus);
+    ASSERT_NE(w.Find<QPushButton>(QStringLiteral("Pb_Retour")), nullptr);
+
+    const auto boxes = w.form->findChildren<dataset::TDBCheckBox *>();
+    int logicals = -4; // less the four yes/no answers
+    for (int i = 0; i < w.lease.AnnexeTable().FieldCount(); ++i)
+        logicals += w.lease.AnnexeTable().Fields(i)->DataType() == dataset::TFieldType::Boolean;
+    EXPECT_EQ(boxes.size(), logicals);
+    for (dataset::TDBCheckBox *b : boxes) {
+        EXPECT_FALSE(b->isChecked()) << b->objectName().toStdString();
+        EXPECT_EQ(b->size(), QSize(15, 15)) << b->objectName().toStdString();
+        EXPECT_FALSE(b->Field()->IsNull()) << b->objectName().toStdString();
+    }
+    for (const char *group : {"RG_Med_Conser", "RG_INV_REPAS", "RG_CREDIT", "RG_Renseignem"})
+        EXPECT_EQ(w.Find<dataset::TDBRadioGroup>(QLatin1String(group))->ItemIndex(), -1) << group;
+    for (const db::TAnnexRow &row : db::AnnexRows())
+        if (row.columns & db::kCol2) {
+            w.Find(row.ControlName(2));
+        }
+    for (const char *name : {"ChB_Lav_1", "E_Int_Aut1_2", "ChB_INF_AUT1_3", "ChB_LOG_APP", "E_ACC_NBSEM"})
+        w.Find(QLatin1String(name));
+    // The column heads open every page of the list of services.
+    int heads = 0;
+    for (QLabel *l : w.form->findChildren<QLabel *>())
+        heads += l->text().startsWith(QLatin1String("Cocher si inclus"));
+    EXPECT_EQ(heads, 7);
+}
