@@ -379,9 +379,9 @@ void TAnnexeForm::BuildServices()
             line = 1;
         }
         QWidget *page = PageWidget(row.page);
-        auto *left = new QVBoxLayout;
         if (!row.heading.Empty())
-            left->addWidget(Label(page, row.heading, true));
+            grid->addWidget(Label(page, row.heading, true), line++, 0);
+        auto *left = new QVBoxLayout;
         if (!row.caption.Empty())
             left->addWidget(Label(page, row.caption));
         for (const TAnnexField &f : row.fields)
@@ -393,7 +393,8 @@ void TAnnexeForm::BuildServices()
             const QString name = row.ControlName(c);
             QWidget *control = c == 2 ? Amount(page, name, row.FieldName(2), QLatin1String(row.prefix) != QLatin1String("TRA"))
                                       : Box(page, name, row.FieldName(c));
-            grid->addWidget(control, line, c, c == 2 ? Qt::AlignVCenter : Qt::AlignCenter);
+            // On the caption's line, the first of the row.
+            grid->addWidget(control, line, c, c == 2 ? Qt::AlignTop : Qt::AlignTop | Qt::AlignHCenter);
         }
         ++line;
     }
@@ -417,8 +418,13 @@ void TAnnexeForm::BuildStatement()
         edit->setAlignment(Qt::AlignRight);
         edit->setFixedWidth(CharsWidth(*edit, 14));
         h->addWidget(edit);
+        h->addWidget(new QLabel(QStringLiteral("$"), cell));
         h->addStretch(1);
         return cell;
+    };
+    // "+" and "=" follow the dollar sign, before the stretch.
+    auto sign = [](QWidget *cell, const char *text) {
+        static_cast<QHBoxLayout *>(cell->layout())->insertWidget(2, new QLabel(QLatin1String(text), cell));
     };
     int r = 0;
     grid->addWidget(Label(page, "Total du loyer supplémentaire", "Total additional rent", true), r, 0);
@@ -427,13 +433,13 @@ void TAnnexeForm::BuildStatement()
                     r++, 0, 1, 2);
     grid->addWidget(Label(page, "Montant indiqué au bail", "Amount indicated in the lease"), r, 0);
     auto *rent = Amount(page, QStringLiteral("E_MntBail"), QStringLiteral("MNTBAIL"), true);
-    rent->layout()->addWidget(new QLabel(QStringLiteral("+"), rent));
+    sign(rent, "+");
     grid->addWidget(rent, r++, 1);
     grid->addWidget(Label(page, "Montant du loyer supplémentaire, s'il y a lieu (colonne 2)",
                           "Amount of additional rent, if any (Column 2)"),
                     r, 0);
     QWidget *total2 = total("E_TotalColonne2", "TotalColonne2");
-    total2->layout()->addWidget(new QLabel(QStringLiteral("="), total2));
+    sign(total2, "=");
     grid->addWidget(total2, r++, 1);
     auto *per = new QHBoxLayout;
     per->addWidget(Label(page, "Loyer total par", "Total rent per"));

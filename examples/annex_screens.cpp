@@ -1,0 +1,85 @@
+// The eight pages of the Annex window, whole, in French and in English, over an elderly
+// demo lease:
+//   annex_screens [folder]   (default: screens/ beside the program)
+// Files: annex_<language>_page<n>.png and annex_<language>_window.png.
+
+#include "dataset/Common.h"
+#include "dataset/Table.h"
+#include "db/Demo.h"
+#include "db/Schema.h"
+#include "db/Settings.h"
+#include "dbase/Database.h"
+#include "dbase/EngineError.h"
+#include "entry/Annexe.h"
+#include "entry/Bailstd.h"
+#include "ui/MLBase.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+bool Save(const QImage &image, const QString &path)
+{
+    if (image.save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
+    QDir().mkpath(out);
+
+    QTemporaryDir dir;
+    try {
+        db::MakeDemoFolder(dir.path(), 40, 5);
+    } catch (const dbase::EDBEngineError &e) {
+        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
+                                              {QStringLiteral("PATH=") + dir.path()});
+
+    bool ok = true;
+    for (const char *language : {"F", "A"}) {
+        dataset::SetWorkingLanguage(QLatin1Char(*language));
+        db::SetWorkingLanguage(QLatin1String(language));
+        ui::TBaseMultiLang::SetAllLanguages(*language == 'F' ? 0 : 1);
+        const QString stem = QStringLiteral("%1/annex_%2_").arg(out, QLatin1String(language));
+        try {
+            entry::TBailStdForm lease(nullptr, true);
+            lease.setAttribute(Qt::WA_DeleteOnClose, false);
+            const bool isNew = lease.PrepareAnnexEdit();
+            entry::TAnnexeForm form(&lease, lease.AnnexeTable());
+            if (isNew)
+                lease.ResetAnnexFields(&form);
+            form.show();
+            QCoreApplication::processEvents();
+            ok = Save(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
+            for (int p = 0; p < entry::TAnnexeForm::kPageCount; ++p) {
+                form.Pages()->setCurrentIndex(p);
+                QCoreApplication::processEvents();
+                ok = Save(form.PageArea(p)->widget()->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
+            }
+            form.hide();
+            lease.AnnexeTable().Cancel();
+            lease.BailStdTable().Cancel();
+        } catch (const dbase::EDBEngineError &e) {
+            std::fprintf(stderr, "annex window: %s\n", qPrintable(e.Message()));
+            return 1;
+        }
+    }
+    std::printf("%s\n", qPrintable(out));
+    return ok ? 0 : 1;
+}
