@@ -17,11 +17,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace entry {
@@ -56,6 +58,59 @@ const TAnnexText kColumnHeads[] = {
 };
 
 const char *const kColumnHints[] = {"Included in the rent", "Additional rent", "Each time used"};
+
+// The Annex's preamble, painted in two columns in the working language of the moment.
+class TPreamblePanel : public QWidget {
+public:
+    explicit TPreamblePanel(QWidget *parent)
+        : QWidget(parent)
+    {
+        setObjectName(QStringLiteral("PWC"));
+        setFixedSize(593, 160); // our paragraphs are shorter than the printed ones
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        static const char *const french[] = {
+            "La présente annexe fait partie du bail écrit. Elle est obligatoire lorsque le propriétaire offre au "
+            "locataire des <b>services</b> en raison de son âge ou de son handicap.",
+            "Les règles du <i>Code civil</i> résumées dans le bail valent aussi pour les <b>services</b>, les "
+            "<b>accessoires</b> et les <b>dépendances</b> décrits ici.",
+            "Aucune clause ne peut limiter le droit du locataire d'acheter des biens ou des <b>services</b> auprès des "
+            "personnes de son choix.",
+            "La <i>charte des droits</i> protège les personnes âgées ou handicapées contre toute forme d'exploitation.",
+        };
+        static const char *const english[] = {
+            "This schedule is part of the written lease. It is mandatory when the landlord offers the lessee "
+            "<b>services</b> because of the lessee's age or handicap.",
+            "The rules of the <i>Civil Code</i> summarised in the lease also apply to the <b>services</b>, "
+            "<b>accessories</b> and <b>dependencies</b> described here.",
+            "No clause may restrict the lessee's right to buy goods or <b>services</b> from persons of the lessee's "
+            "choice.",
+            "The <i>charter of rights</i> protects elderly or handicapped persons against any form of exploitation.",
+        };
+        const char *const *texts = French() ? french : english;
+        QPainter painter(this);
+        constexpr int kColumnLeft[] = {28, 312};
+        constexpr int kTextWidth = 265;
+        for (int column = 0; column < 2; ++column) {
+            int top = 8;
+            for (int i = 0; i < 2; ++i) {
+                QTextDocument paragraph;
+                paragraph.setDefaultFont(font());
+                paragraph.setDocumentMargin(0);
+                paragraph.setTextWidth(kTextWidth);
+                paragraph.setHtml(QString::fromUtf8(texts[column * 2 + i]));
+                painter.save();
+                painter.translate(kColumnLeft[column], top);
+                paragraph.drawContents(&painter);
+                painter.restore();
+                top += int(paragraph.size().height()) + 12;
+            }
+        }
+    }
+};
 
 } // namespace
 
@@ -272,9 +327,11 @@ void TAnnexeForm::BuildHeader()
     titles->addWidget(Label(page, "EN RAISON DE SA CONDITION PERSONNELLE, ENTRE AUTRES À UNE",
                             "OWING TO HIS PERSONAL CONDITION, INCLUDING SERVICES OFFERED TO", true));
     auto *who = new QHBoxLayout;
-    who->addWidget(Label(page, "PERSONNE ÂGÉE", "ELDERLY", true));
-    who->addWidget(Label(page, "OU", "OR", true));
-    who->addWidget(Label(page, "HANDICAPÉE", "HANDICAPPED PERSONS", true));
+    for (QLabel *word : {Label(page, "PERSONNE ÂGÉE", "ELDERLY", true), Label(page, "OU", "OR", true),
+                         Label(page, "HANDICAPÉE", "HANDICAPPED PERSONS", true)}) {
+        word->setWordWrap(false);
+        who->addWidget(word);
+    }
     who->addStretch(1);
     titles->addLayout(who);
     top->addLayout(titles, 1);
@@ -292,6 +349,7 @@ void TAnnexeForm::BuildHeader()
     top->addLayout(number);
     top->setAlignment(number, Qt::AlignTop);
     Page(1)->addLayout(top);
+    Page(1)->addWidget(new TPreamblePanel(page), 0, Qt::AlignHCenter);
 }
 
 void TAnnexeForm::BuildDwelling()

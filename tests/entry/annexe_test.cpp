@@ -88,11 +88,19 @@ struct TAnnexWindow {
 
 class AnnexeTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { French(); }
+    void TearDown() override { French(); }
+    static void French()
     {
         dataset::SetWorkingLanguage(QLatin1Char('F'));
         db::InitSettings();
         ui::TBaseMultiLang::SetAllLanguages(0);
+    }
+    static void English()
+    {
+        dataset::SetWorkingLanguage(QLatin1Char('A'));
+        db::SetWorkingLanguage(QStringLiteral("A"));
+        ui::TBaseMultiLang::SetAllLanguages(1);
     }
 };
 
@@ -173,4 +181,42 @@ TEST_F(AnnexeTest, NewAnnexOpensUntickedOnPageOneWithEveryRowControl)
     for (QLabel *l : w.form->findChildren<QLabel *>())
         heads += l->text().startsWith(QLatin1String("Cocher si inclus"));
     EXPECT_EQ(heads, 7);
+}
+
+TEST_F(AnnexeTest, EnglishWindowHasItsOwnTitleButtonAnswersHintsAndCaptions)
+{
+    TDataFolder folder;
+    English();
+    TAnnexWindow w;
+    EXPECT_EQ(w.form->windowTitle(), QLatin1String("Schedule to the lease"));
+    EXPECT_EQ(w.Find<QPushButton>(QStringLiteral("Pb_Retour"))->text(), QLatin1String("&Return to the lease"));
+    EXPECT_EQ(w.Find<QLabel>(QStringLiteral("Lb_Titre"))->font().pointSize(), 24);
+    EXPECT_EQ(w.Find<QLabel>(QStringLiteral("Lb_Titre"))->text(), QLatin1String("SCHEDULE TO THE LEASE"));
+    auto *credit = w.Find<dataset::TDBRadioGroup>(QStringLiteral("RG_CREDIT"));
+    EXPECT_EQ(credit->Items(), QStringList({QStringLiteral("Yes"), QStringLiteral("No")}));
+    EXPECT_EQ(w.Find(QStringLiteral("ChB_Med_1"))->toolTip(), QLatin1String("Included in the rent"));
+    EXPECT_EQ(w.Find(QStringLiteral("E_Med_2"))->toolTip(), QLatin1String("Additional rent"));
+    EXPECT_EQ(w.Find(QStringLiteral("ChB_Med_3"))->toolTip(), QLatin1String("Each time used"));
+    int french = 0;
+    for (QLabel *l : w.form->findChildren<QLabel *>())
+        french += l->text().contains(QLatin1String("Cocher")) || l->text().contains(QLatin1String("loyer"));
+    EXPECT_EQ(french, 0);
+
+    // The preamble follows the working language when it is painted again.
+    QWidget *preamble = w.Find(QStringLiteral("PWC"));
+    const QImage english = preamble->grab().toImage();
+    dataset::SetWorkingLanguage(QLatin1Char('F'));
+    EXPECT_NE(preamble->grab().toImage(), english);
+}
+
+TEST_F(AnnexeTest, ClosingTheWindowKeepsWhatWasTypedInTheUnsavedRow)
+{
+    TDataFolder folder;
+    TAnnexWindow w;
+    auto *terme = w.Find<QLineEdit>(QStringLiteral("E_Terme"));
+    w.Reveal(terme)->setFocus();
+    QTest::keyClicks(terme, QStringLiteral("mois"));
+    w.form->close(); // the close box, without leaving the field first
+    EXPECT_EQ(w.lease.AnnexeTable().State(), dataset::TDataSetState::Insert);
+    EXPECT_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("TERME"))->AsString().trimmed(), QLatin1String("mois"));
 }
