@@ -299,14 +299,18 @@ bool TPrintout::RunJob(int from, int to)
     return true;
 }
 
-void TPrintout::WriteJobDocument(int from, int to, const QString &file)
+// A queue gets the pages as a PDF file of our own writer: its text stays text and its fonts
+// are the ones measured while recording, whatever the queue's filters do with other streams.
+bool TPrintout::SubmitToQueue(int from, int to)
 {
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw EPrintError(QStringLiteral("L'impression n'a pas pu commencer (aucun dossier temporaire : %1).").arg(dir.errorString()),
+                          QStringLiteral("Printing could not start (no temporary folder: %1).").arg(dir.errorString()));
+    const QString file = dir.filePath(QStringLiteral("job.pdf"));
     const int total = to - from + 1;
     try {
         TPrintoutExport exporter(file, QStringLiteral("ACROBAT"));
-        // Every font goes with the job, even those a saved document leaves to the reader: the
-        // queue's filters would put a look-alike of other proportions in place of a missing one.
-        exporter.Writer()->NonEmbeddedFonts().clear();
         ExportRange(exporter, *this, from, to, [&](int done) {
             if (!OnProgress)
                 return;
@@ -319,18 +323,6 @@ void TPrintout::WriteJobDocument(int from, int to, const QString &file)
         throw EPrintError(QStringLiteral("Le document à imprimer n'a pas pu être préparé (%1).").arg(e.Message()),
                           QStringLiteral("The document to print could not be prepared (%1).").arg(e.Message()));
     }
-}
-
-// A queue gets the pages as a PDF file of our own writer: its text stays text and its fonts
-// are the ones measured while recording, whatever the queue's filters do with other streams.
-bool TPrintout::SubmitToQueue(int from, int to)
-{
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        throw EPrintError(QStringLiteral("L'impression n'a pas pu commencer (aucun dossier temporaire : %1).").arg(dir.errorString()),
-                          QStringLiteral("Printing could not start (no temporary folder: %1).").arg(dir.errorString()));
-    const QString file = dir.filePath(QStringLiteral("job.pdf"));
-    WriteJobDocument(from, to, file);
     // The queue scales the sheets only when the wanted area does not fit its printable one.
     const bool fit = m_fitToPrintable && PrintTarget(m_geometry, true) != PrintTarget(m_geometry, false);
     if (!m_printer->SubmitPdf(file, m_title, fit)) {

@@ -131,9 +131,6 @@ public:
     // the sheet at its size moved by the printable offset, or, when fit is set and the wanted
     // area does not fit the printable area, scaled down so that it does.
     static QRect PrintTarget(const TPrintGeometry &geometry, bool fit);
-    // The PDF document a print queue gets for pages from..to, with progress through
-    // OnProgress. Throws EPrintError when it cannot be written.
-    void WriteJobDocument(int from, int to, const QString &file);
 
     bool SetPaper(int size, int orientation, int length, int width);
     TPaper GetPaper();

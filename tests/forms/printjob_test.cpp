@@ -107,24 +107,6 @@ TEST_F(PrintJob, PositioningLeavesMissingRowsAbsent)
     EXPECT_EQ(rows.lease.Raw("NOBAIL"), m_lease->FieldByName(QStringLiteral("NOBAIL"))->AsString());
 }
 
-// A queue's job carries every font it uses: a reader's stand-in for a missing one has other
-// proportions (taller capitals), so paper would not match the preview.
-TEST_F(PrintJob, QueueJobEmbedsEveryFont)
-{
-    if (!testsupport::HaveProgram(QStringLiteral("pdffonts")))
-        GTEST_SKIP() << "pdffonts is not installed";
-    auto p = Print(StandardLease(), 1, 1);
-    const QString file = Dir() + QStringLiteral("/job.pdf");
-    p->WriteJobDocument(1, 1, file);
-    QString fonts;
-    ASSERT_EQ(testsupport::Run(QStringLiteral("pdffonts"), {file}, &fonts), 0);
-    const QStringList lines = fonts.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2); // past the heads
-    ASSERT_FALSE(lines.isEmpty());
-    for (const QString &line : lines) // columns: name type encoding emb sub uni ...
-        EXPECT_TRUE(line.contains(QRegularExpression(QStringLiteral("\\s(yes)\\s+(yes|no)\\s+(yes|no)\\s+\\d+\\s+\\d+\\s*$"))))
-            << line.toStdString();
-}
-
 // The print command through a real print queue stand-in: Qt's PDF printer as the
 // application's printer, the dialog answered by the hook.
 class PrintCommand : public LeaseFixture {
