@@ -45,6 +45,13 @@ int CharsWidth(const QWidget &w, int n)
     return w.fontMetrics().horizontalAdvance(QLatin1Char('0')) * n + 12;
 }
 
+// At most chars characters typed. The control resets its maximum length to the field's
+// (none for numbers) on every change of layout; a validator stays.
+void LimitLength(QLineEdit &edit, int chars)
+{
+    edit.setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral(".{0,%1}").arg(chars)), &edit));
+}
+
 // Widths of the three service columns, so that every page lines its boxes up under its heads.
 constexpr int kColumnWidth = 150;
 
@@ -243,9 +250,7 @@ QWidget *TAnnexeForm::Amount(QWidget *parent, const QString &name, const QString
     edit->setObjectName(name);
     edit->SetDataSource(&m_source);
     edit->SetDataField(field);
-    // The control resets its length to the field's on every change of layout; a validator stays.
-    static const QRegularExpression nine(QStringLiteral(".{0,9}"));
-    edit->setValidator(new QRegularExpressionValidator(nine, edit));
+    LimitLength(*edit, 9);
     edit->setAlignment(Qt::AlignRight);
     edit->setFixedWidth(CharsWidth(*edit, 10));
     if (filtered)
@@ -293,7 +298,7 @@ QWidget *TAnnexeForm::Field(QWidget *parent, const TAnnexField &field)
         edit->SetDataField(fieldName);
         const bool text = field.kind == TAnnexFieldKind::Text;
         if (field.maxLength > 0) {
-            edit->setMaxLength(field.maxLength);
+            LimitLength(*edit, field.maxLength);
             edit->setFixedWidth(CharsWidth(*edit, field.maxLength + 1));
         }
         const bool captionAfter = field.kind == TAnnexFieldKind::Count;

@@ -145,6 +145,8 @@ TEST_F(AnnexeTest, TypedAmountsAndRentGiveTheTotalsShownOnPageEight)
     // At most nine characters, on every amount.
     w.Type("E_Tra_2", QStringLiteral("12345") + QLocale().decimalPoint() + QStringLiteral("678901"));
     EXPECT_DOUBLE_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("TRA_2"))->AsFloat(), 12345.68);
+    w.Type("E_LAV_NBLAV", QStringLiteral("123"));
+    EXPECT_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("LAV_NBLAV"))->AsInteger(), 12);
 }
 
 TEST_F(AnnexeTest, NewAnnexOpensUntickedOnPageOneWithEveryRowControl)
