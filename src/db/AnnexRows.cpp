@@ -39,7 +39,7 @@ const TAnnexText kOther{"- autres :", "- other :"};
 TAnnexField Box(const char *f, TAnnexText c) { return {f, K::Box, c}; }
 TAnnexField Txt(const char *f, TAnnexText c = kNone, int max = 0) { return {f, K::Text, c, max}; }
 TAnnexField Cnt(const char *f, TAnnexText c, int max) { return {f, K::Count, c, max}; }
-TAnnexField Hour(const char *f, TAnnexText c) { return {f, K::Hour, c, 5}; }
+TAnnexField Hour(const char *f, TAnnexText c, bool sameLine = false) { return {f, K::Hour, c, 5, sameLine}; }
 TAnnexField YesNo(const char *f) { return {f, K::YesNo, kNone}; }
 
 } // namespace
@@ -139,9 +139,9 @@ const std::vector<TAnnexRow> &AnnexRows()
         {5, kNone, {"- diner", "- lunch"}, "ALI_DIN", kAllCols, {}},
         {5, kNone, {"- souper", "- dinner"}, "ALI_SOU", kAllCols, {}},
         {5, kNone, {"Les heures des repas sont les suivantes :", "Meal hours are as follows :"}, nullptr, 0,
-         {Hour("ALI_DEJ_DE", {"déjeuner :\nde", "breakfast :\nfrom"}), Hour("ALI_DEJ_A", {"à", "to"}),
-          Hour("ALI_DIN_DE", {"diner :\nde", "lunch :\nfrom"}), Hour("ALI_DIN_A", {"à", "to"}),
-          Hour("ALI_SOU_DE", {"souper :\nde", "dinner :\nfrom"}), Hour("ALI_SOU_A", {"à", "to"})}},
+         {Hour("ALI_DEJ_DE", {"déjeuner : de", "breakfast : from"}), Hour("ALI_DEJ_A", {"à", "to"}, true),
+          Hour("ALI_DIN_DE", {"diner : de", "lunch : from"}), Hour("ALI_DIN_A", {"à", "to"}, true),
+          Hour("ALI_SOU_DE", {"souper : de", "dinner : from"}), Hour("ALI_SOU_A", {"à", "to"}, true)}},
         {5, kNone, {"- nombre de jour par semaine", "- number of days per week"}, nullptr, 0,
          {Cnt("ALI_NBJOUR", kNone, 1)}},
         {5, menu, {"- repas du jour", "- daily specials"}, "ALI_JOUR", kAllCols, {}},

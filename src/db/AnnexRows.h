@@ -35,6 +35,7 @@ struct TAnnexField {
     TAnnexFieldKind kind;
     TAnnexText caption; // may be empty
     int maxLength = 0;  // characters typed at most, 0: the field's size
+    bool sameLine = false; // follows the previous field on its line
 };
 
 // Columns of the list of services, as bits.

@@ -447,8 +447,25 @@ void TAnnexeForm::BuildServices()
         auto *left = new QVBoxLayout;
         if (!row.caption.Empty())
             left->addWidget(Label(page, row.caption));
-        for (const TAnnexField &f : row.fields)
-            left->addWidget(Field(page, f));
+        QHBoxLayout *fieldLine = nullptr;
+        for (const TAnnexField &f : row.fields) {
+            QWidget *w = Field(page, f);
+            if (f.sameLine && fieldLine) {
+                // Side by side at their own widths: "de [  ] à [  ]".
+                QWidget *before = fieldLine->itemAt(0)->widget();
+                before->setSizePolicy(QSizePolicy::Fixed, before->sizePolicy().verticalPolicy());
+                w->setSizePolicy(QSizePolicy::Fixed, w->sizePolicy().verticalPolicy());
+                fieldLine->addWidget(w);
+                continue;
+            }
+            if (fieldLine && fieldLine->count() > 1)
+                fieldLine->addStretch(1);
+            fieldLine = new QHBoxLayout;
+            fieldLine->addWidget(w);
+            left->addLayout(fieldLine);
+        }
+        if (fieldLine && fieldLine->count() > 1)
+            fieldLine->addStretch(1);
         grid->addLayout(left, line, 0);
         for (int c = 1; c <= 3; ++c) {
             if (!(row.columns & (1u << (c - 1))))
