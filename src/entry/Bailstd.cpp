@@ -11,6 +11,7 @@
 #include "db/LeaseRules.h"
 #include "db/Numbering.h"
 #include "db/Schema.h"
+#include "entry/Annexe.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
 #include "ui/EditHelpers.h"
@@ -27,6 +28,8 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace entry {
 
@@ -46,12 +49,6 @@ THelpTopicHook &HelpHook()
 TBailStdForm::TPrintHook &PrintHook()
 {
     static TBailStdForm::TPrintHook hook;
-    return hook;
-}
-
-TBailStdForm::TAnnexWindowHook &AnnexHook()
-{
-    static TBailStdForm::TAnnexWindowHook hook;
     return hook;
 }
 
@@ -106,11 +103,6 @@ void TBailStdForm::SetPrintHook(TPrintHook hook)
     PrintHook() = std::move(hook);
 }
 
-void TBailStdForm::SetAnnexWindowHook(TAnnexWindowHook hook)
-{
-    AnnexHook() = std::move(hook);
-}
-
 TBailStdForm::TBailStdForm(QWidget *parent, bool elderly)
     : QWidget(parent)
     , m_elderly(elderly)
@@ -157,7 +149,7 @@ TBailStdForm::TBailStdForm(QWidget *parent, bool elderly)
     SetEnglishCaptions();
     CbMoisFill();
     EnableNobail();
-    PB_Annexe->setVisible(m_elderly && bool(AnnexHook()));
+    PB_Annexe->setVisible(m_elderly);
     SetCaption();
 
     Filter();
@@ -706,13 +698,19 @@ bool TBailStdForm::PrepareAnnexEdit()
 
 void TBailStdForm::PB_AnnexeClick()
 {
-    if (!AnnexHook())
-        return;
     const bool isNew = PrepareAnnexEdit();
-    {
-        ui::TWaitCursor wait;
-        AnnexHook()(*this, isNew);
-    }
+    std::optional<ui::TWaitCursor> wait(std::in_place);
+    TAnnexeForm annex(this, Annexe);
+    if (isNew)
+        ResetAnnexFields(&annex);
+    annex.setWindowTitle(QStringLiteral("%1 - [ %2, %3 ]")
+                             .arg(annex.windowTitle(), db::Trim(BailStd.FieldByName(QStringLiteral("NOBAIL"))->AsString()),
+                                  db::Trim(BailStd.FieldByName(QStringLiteral("A_NOM1"))->AsString())));
+    // The names in the status bar are the lease's; the Annex window has none of its own.
+    if (HostBound())
+        m_host->SetStatusText(0, QString());
+    wait.reset(); // the window is worked in with the normal cursor
+    annex.exec();
     ResetMainHint();
 }
 

@@ -84,10 +84,6 @@ public:
     using TPrintHook = std::function<void(TBailStdForm &form, bool preview)>;
     static void SetPrintHook(TPrintHook hook);
     void PrintCurrentLease(bool preview);
-    // The Annex window, set by the Annex module: shown modally over the window, isNew when
-    // its row was just inserted. Without it the Annex button stays hidden.
-    using TAnnexWindowHook = std::function<void(TBailStdForm &form, bool isNew)>;
-    static void SetAnnexWindowHook(TAnnexWindowHook hook);
 
     // Split dates: saved parts copied from and back into the 24 controls; month lists
     // refilled in the working language (choices lost); the eight dates and the conditional

@@ -12,6 +12,7 @@
 #include "db/Settings.h"
 #include "dbase/EngineError.h"
 #include "dbase/Table.h"
+#include "entry/Annexe.h"
 #include "entry/Bailstd.h"
 #include "entry/Inputmnt.h"
 #include "entry/Locateur.h"
@@ -257,7 +258,6 @@ protected:
         dataset::SetWorkingLanguage(QLatin1Char('F'));
         db::InitSettings();
         ui::TBaseMultiLang::SetAllLanguages(0);
-        TBailStdForm::SetAnnexWindowHook({});
     }
     void English()
     {
@@ -374,7 +374,6 @@ TEST_F(BailStdTest, EachKindSeesOnlyItsLeasesAndTheAnnexButtonFollowsTheKind)
         EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Bail de logement"));
         EXPECT_EQ(w.form->HelpContext(), 6);
     }
-    TBailStdForm::SetAnnexWindowHook([](TBailStdForm &, bool) {});
     {
         TWindow regular(false);
         EXPECT_TRUE(regular.Find("PB_Annexe")->isHidden());
@@ -713,6 +712,19 @@ TEST_F(BailStdTest, RentOfAnElderlyLeaseIsConfirmedIntoItsAnnex)
         EXPECT_EQ(again.shown, QStringLiteral("725") + QLocale().decimalPoint() + QStringLiteral("50"));
         w.host.Click(TNavigateBtn::Post);
         EXPECT_DOUBLE_EQ(annex.FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 800);
+
+        // The Annex window shows the amount the dialog confirmed.
+        QString shownInAnnex;
+        QTimer::singleShot(50, [&] {
+            auto *window = QApplication::activeModalWidget();
+            if (auto *edit = window ? window->findChild<QLineEdit *>(QStringLiteral("E_MntBail")) : nullptr)
+                shownInAnnex = edit->text().trimmed();
+            if (window)
+                window->close();
+        });
+        w.Click("PB_Annexe");
+        EXPECT_EQ(shownInAnnex.toDouble(), 800) << shownInAnnex.toStdString();
+        w.host.Click(TNavigateBtn::Cancel);
     }
     {
         TWindow w(false);
@@ -975,4 +987,94 @@ TEST_F(BailStdTest, ARowBegunInAnEmptyTableKeepsItsDefaultDates)
         EXPECT_EQ(Str(w.Lease(), "C_FIN"), QStringLiteral("%1/06/30").arg(year + 1)) << name;
         EXPECT_FALSE(Str(w.Lease(), "D_DATETOUT").trimmed().isEmpty()) << name;
     }
+}
+
+// The Annex filled through the lease window's button is saved or abandoned with the lease.
+TEST_F(BailStdTest, AnnexFilledFromTheLeaseWindowGoesWithTheLease)
+{
+    for (const bool save : {true, false}) {
+        TDataFolder folder;
+        SetConfig(true, 20);
+        TBoxAnswers boxes({QMessageBox::Ok});
+        TWindow w(true);
+        w.host.Click(TNavigateBtn::Insert);
+        w.Type("E_A_Nom1", QStringLiteral("Gagnon"));
+        QString title, statusWhileOpen = QStringLiteral("unchanged");
+        QTimer::singleShot(50, [&] {
+            auto *annex = qobject_cast<entry::TAnnexeForm *>(QApplication::activeModalWidget());
+            if (!annex)
+                return;
+            title = annex->windowTitle();
+            statusWhileOpen = w.host.status;
+            annex->Pages()->setCurrentIndex(2);
+            QTest::mouseClick(annex->findChild<QCheckBox *>(QStringLiteral("ChB_Lav_1")), Qt::LeftButton, {}, QPoint(7, 7));
+            auto *amount = annex->findChild<QLineEdit *>(QStringLiteral("E_Lav_2"));
+            amount->setFocus();
+            QTest::keyClicks(amount, QStringLiteral("100"));
+            QTest::mouseClick(annex->findChild<QPushButton *>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
+        });
+        w.Click("PB_Annexe");
+        EXPECT_EQ(title, QStringLiteral("Annexe au bail - [ 21, Gagnon ]"));
+        EXPECT_TRUE(statusWhileOpen.isEmpty()) << statusWhileOpen.toStdString();
+        EXPECT_EQ(w.host.status, QLatin1String("Gagnon"));
+        EXPECT_EQ(w.form->AnnexeTable().State(), TDataSetState::Insert);
+        w.host.Click(save ? TNavigateBtn::Post : TNavigateBtn::Cancel);
+
+        // What is on disk, read back by another program.
+        QString dump;
+        ASSERT_EQ(testsupport::Run(testsupport::Bailtool(),
+                                   {QStringLiteral("dump"), folder.Path() + QStringLiteral("/Annexe.dbf")}, &dump), 0);
+        const QStringList rows = dump.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList head = rows.value(0).split(QLatin1Char('|'));
+        ASSERT_EQ(rows.size(), save ? 2 : 1) << dump.toStdString();
+        if (save) {
+            const QStringList row = rows[1].split(QLatin1Char('|'));
+            EXPECT_EQ(row.value(int(head.indexOf(QStringLiteral("NOBAIL")))).trimmed(), QLatin1String("21"));
+            EXPECT_EQ(row.value(int(head.indexOf(QStringLiteral("LAV_1")))), QLatin1String("T"));
+            EXPECT_DOUBLE_EQ(row.value(int(head.indexOf(QStringLiteral("LAV_2")))).trimmed().toDouble(), 100);
+            EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("21"));
+        }
+    }
+}
+
+// A second window on the same lease is told the row is taken; the first keeps what it typed.
+TEST_F(BailStdTest, AnnexTakenByAnotherWindowIsToldAndNothingIsLost)
+{
+    TDataFolder folder;
+    AddLease(db::TLeaseKind::ON, QStringLiteral("5"), QStringLiteral("Roy"));
+    AddAnnex(QStringLiteral("5"), 700);
+    TErrors errors;
+    TWindow first(true);
+    QTimer::singleShot(50, [] {
+        auto *annex = qobject_cast<entry::TAnnexeForm *>(QApplication::activeModalWidget());
+        if (!annex)
+            return;
+        auto *terme = annex->findChild<QLineEdit *>(QStringLiteral("E_Terme"));
+        terme->setFocus();
+        QTest::keyClicks(terme, QStringLiteral("mois"));
+        annex->close();
+    });
+    first.Click("PB_Annexe");
+    ASSERT_EQ(first.form->AnnexeTable().State(), TDataSetState::Edit);
+
+    TWindow second(true);
+    bool opened = false;
+    QTimer::singleShot(50, [&] {
+        if (auto *w = QApplication::activeModalWidget()) {
+            opened = true;
+            w->close();
+        }
+    });
+    second.Click("PB_Annexe");
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(errors.codes.size(), 1u);
+    EXPECT_EQ(errors.codes[0], 10247);
+    EXPECT_NE(second.form->AnnexeTable().State(), TDataSetState::Edit);
+
+    first.host.Click(TNavigateBtn::Post);
+    TTable annex;
+    Open(annex, "Annexe.dbf", "NOBAIL");
+    ASSERT_TRUE(annex.FindKey(QStringLiteral("5")));
+    EXPECT_EQ(annex.FieldByName(QStringLiteral("TERME"))->AsString().trimmed(), QLatin1String("mois"));
+    EXPECT_DOUBLE_EQ(annex.FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 700);
 }
