@@ -571,28 +571,10 @@ void TAnnexeForm::BuildStatement()
     Page(8)->addLayout(places);
 }
 
-bool TAnnexeForm::AmountKeyFilter(QObject *edit, QKeyEvent *event)
-{
-    const QString t = event->text();
-    if (t == QLatin1String("e") || t == QLatin1String("E"))
-        return true;
-    if (t != QLatin1String(".") && t != QLatin1String(","))
-        return false;
-    const QString separator = QLocale().decimalPoint();
-    if (static_cast<QLineEdit *>(edit)->text().contains(separator))
-        return true;
-    if (t == separator)
-        return false;
-    QKeyEvent replaced(QEvent::KeyPress, separator == QLatin1String(",") ? Qt::Key_Comma : Qt::Key_Period,
-                       event->modifiers(), separator);
-    QCoreApplication::sendEvent(edit, &replaced);
-    return true;
-}
-
 bool TAnnexeForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress)
-        return AmountKeyFilter(watched, static_cast<QKeyEvent *>(event));
+        return ui::AmountKeyFilter(watched, static_cast<QKeyEvent *>(event));
     return QDialog::eventFilter(watched, event);
 }
 

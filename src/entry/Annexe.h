@@ -70,7 +70,6 @@ private:
     void BuildServices();
     void BuildStatement();
     QGridLayout *ServiceGrid(int page, bool continued);
-    bool AmountKeyFilter(QObject *edit, QKeyEvent *event);
     void SetEnglishCaptions();
 
     dataset::TTable &m_annexe;

@@ -192,7 +192,6 @@ private:
     void Rg_E_RemisClick(int index);
     void TermPairClick(dataset::TDBCheckBox *clicked);
     void Ajuste_G_Meme();
-    bool AmountKeyFilter(QObject *edit, QKeyEvent *event);
     bool BailDateValide(TSplitDate &date);
     bool Editing() const;
     bool EnsureLeaseEditing();

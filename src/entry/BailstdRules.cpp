@@ -12,6 +12,7 @@
 #include "db/LeaseRules.h"
 #include "db/Settings.h"
 #include "entry/Inputmnt.h"
+#include "ui/EditHelpers.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -148,7 +149,7 @@ bool TBailStdForm::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         try {
             if (widget == E_B_NbPiece)
-                return AmountKeyFilter(watched, key);
+                return ui::AmountKeyFilter(watched, key);
             if (widget == E_E_Date && TypesCharacter(key))
                 E_E_DateKeyPress();
             else if (widget == E_G_Loyer && TypesCharacter(key))
@@ -381,24 +382,6 @@ void TBailStdForm::Ajuste_G_Meme()
                       || BailStd.FieldByName(QStringLiteral("G_SEMAINE"))->AsBoolean() || !EditValue(E_G_Autre).isEmpty();
     if (term && BailStd.FieldByName(QStringLiteral("G_MEME"))->IsNull())
         SetField("G_MEME", true);
-}
-
-bool TBailStdForm::AmountKeyFilter(QObject *edit, QKeyEvent *event)
-{
-    const QString t = event->text();
-    if (t == QLatin1String("e") || t == QLatin1String("E"))
-        return true;
-    if (t != QLatin1String(".") && t != QLatin1String(","))
-        return false;
-    const QString separator = QLocale().decimalPoint();
-    if (static_cast<QLineEdit *>(edit)->text().contains(separator))
-        return true;
-    if (t == separator)
-        return false;
-    QKeyEvent replaced(QEvent::KeyPress, separator == QLatin1String(",") ? Qt::Key_Comma : Qt::Key_Period,
-                       event->modifiers(), separator);
-    QCoreApplication::sendEvent(edit, &replaced);
-    return true;
 }
 
 void TBailStdForm::E_G_LoyerKeyPress(int key)

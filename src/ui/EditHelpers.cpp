@@ -5,7 +5,11 @@
 #include "dataset/Field.h"
 #include "dataset/Table.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPen>
 #include <QWidget>
@@ -122,6 +126,24 @@ void TFocusFrame::HookCheckBoxes()
 {
     ui::HookCheckBoxes(
         m_window, [this](dataset::TDBCheckBox &) { Draw(); }, [this](dataset::TDBCheckBox &) { Erase(); });
+}
+
+bool AmountKeyFilter(QObject *edit, QKeyEvent *event)
+{
+    const QString t = event->text();
+    if (t == QLatin1String("e") || t == QLatin1String("E"))
+        return true;
+    if (t != QLatin1String(".") && t != QLatin1String(","))
+        return false;
+    const QString separator = QLocale().decimalPoint();
+    if (static_cast<QLineEdit *>(edit)->text().contains(separator))
+        return true;
+    if (t == separator)
+        return false;
+    QKeyEvent replaced(QEvent::KeyPress, separator == QLatin1String(",") ? Qt::Key_Comma : Qt::Key_Period,
+                       event->modifiers(), separator);
+    QCoreApplication::sendEvent(edit, &replaced);
+    return true;
 }
 
 } // namespace ui

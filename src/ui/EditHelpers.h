@@ -9,6 +9,7 @@
 
 #include <functional>
 
+class QKeyEvent;
 class QWidget;
 
 namespace dataset {
@@ -28,6 +29,10 @@ QString FieldComponentName(const dataset::TField &field);
 // character; a field without one gets one optional any-character position per character
 // of its width and ";0;." (a date field has width 0).
 void ApplyDottedEditMasks(dataset::TTable &table);
+
+// The key filter of amount edits (a QLineEdit): 'e' and 'E' refused, '.' and ',' typed as
+// the system's decimal separator, or refused when the text holds one. True: the key is taken.
+bool AmountKeyFilter(QObject *edit, QKeyEvent *event);
 
 using TCheckBoxAction = std::function<void(dataset::TDBCheckBox &)>;
 // For every check box inside window whose class is exactly TDBCheckBox (subclasses are left
