@@ -7,6 +7,7 @@
 #include "dataset/DBEdit.h"
 #include "dataset/DBRadioGroup.h"
 #include "db/AnnexRows.h"
+#include "db/LeaseRules.h"
 #include "entry/Annexe.h"
 #include "entry/Bailstd.h"
 #include "ui/MLBase.h"
@@ -221,4 +222,29 @@ TEST_F(AnnexeTest, ClosingTheWindowKeepsWhatWasTypedInTheUnsavedRow)
     w.form->close(); // the close box, without leaving the field first
     EXPECT_EQ(w.lease.AnnexeTable().State(), dataset::TDataSetState::Insert);
     EXPECT_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("TERME"))->AsString().trimmed(), QLatin1String("mois"));
+}
+
+// E_Tra_2 takes keys as typed: a text that is no number is refused when it is committed, with
+// the engine's conversion message, and the window stays open on it.
+TEST_F(AnnexeTest, AmountThatIsNoNumberIsRefusedWhenCommitted)
+{
+    TDataFolder folder;
+    TAnnexWindow w;
+    QStringList messages;
+    dataset::SetEventExceptionHandler([&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const db::EConvertError &err) {
+            messages << err.Message();
+        } catch (const std::exception &err) {
+            messages << QString::fromUtf8(err.what());
+        }
+    });
+    w.Type("E_Tra_2", QStringLiteral("12a"));
+    QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
+    dataset::SetEventExceptionHandler({});
+    ASSERT_FALSE(messages.isEmpty());
+    EXPECT_TRUE(messages.first().contains(QLatin1String("12a"))) << messages.first().toStdString();
+    EXPECT_TRUE(w.form->isVisible());
+    EXPECT_TRUE(w.lease.AnnexeTable().FieldByName(QStringLiteral("TRA_2"))->IsNull());
 }
