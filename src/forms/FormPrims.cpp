@@ -338,16 +338,17 @@ const QImage &Emblem()
     return emblem;
 }
 
-void DrawFirstPageFooter(TPageCanvas &canvas, const QString &pageText)
+void DrawFirstPageFooter(TPageCanvas &canvas, const QString &pageText, int textX, int captionRight, int lineLeft,
+                         int lineRight)
 {
     // The emblem is stretched into its box twice, as the form's own layout does.
     const QRect box(QPoint(120, -2630), QPoint(190, -2700));
     canvas.StretchDraw(box, Emblem());
     canvas.StretchDraw(box, Emblem());
     SetFormFont(canvas, 13);
-    canvas.TextOut(210, -2660, QStringLiteral("Gouvernement du Vellmar"));
+    canvas.TextOut(textX, -2660, QStringLiteral("Gouvernement du Vellmar"));
     SetFormFont(canvas, 28);
-    canvas.TextOut(210, -2700, QStringLiteral("Ostrevane"));
+    canvas.TextOut(textX, -2700, QStringLiteral("Ostrevane"));
     canvas.SetTextAlign(AlignFlags(TAnchor::Centre));
     SetFormFont(canvas, 10);
     canvas.TextOut(1090, -2655, db::PickPrintText(QStringLiteral("Reproduction interdite"), QStringLiteral("May not be reproduced")));
@@ -355,9 +356,9 @@ void DrawFirstPageFooter(TPageCanvas &canvas, const QString &pageText)
     canvas.TextOut(1090, -2700, pageText);
     canvas.SetTextAlign(AlignFlags(TAnchor::Right));
     SetFormFont(canvas, 4);
-    canvas.TextOut(1650, -2700, db::PickPrintText(QStringLiteral("Initiales des parties:"), QStringLiteral("Initials of parties:")));
+    canvas.TextOut(captionRight, -2700, db::PickPrintText(QStringLiteral("Initiales des parties:"), QStringLiteral("Initials of parties:")));
     canvas.SetTextAlign(AlignFlags(TAnchor::Left));
-    DrawLine(canvas, 1658, 2704, 2053, 2704);
+    DrawLine(canvas, lineLeft, 2704, lineRight, 2704);
 }
 
 void DrawPageFooter(TPageCanvas &canvas, const QString &pageText, int dy, int centreX, int captionRight,

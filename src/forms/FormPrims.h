@@ -104,7 +104,9 @@ int DrawEmphasisRun(TPageCanvas &canvas, int x, int baseline, const std::vector<
 
 // Footer of the first page of the lease (and of the Annex), with the emblem; and of the
 // other pages. pageText is "Page 2 de 10" and the like, already in the printing language.
-void DrawFirstPageFooter(TPageCanvas &canvas, const QString &pageText);
+// The Annex moves the government lines and the initials line a little (textX and the rest).
+void DrawFirstPageFooter(TPageCanvas &canvas, const QString &pageText, int textX = 210, int captionRight = 1650,
+                         int lineLeft = 1658, int lineRight = 2053);
 void DrawPageFooter(TPageCanvas &canvas, const QString &pageText, int dy = 0, int centreX = 1090,
                     int captionRight = 1650, int lineLeft = 1658, int lineRight = 2053);
 

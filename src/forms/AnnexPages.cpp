@@ -1,0 +1,334 @@
+// The Annex pages: the services table header and the page painters, as tables of texts,
+// lines, boxes and values walked by the routines the lease pages use.
+
+#include "forms/AnnexPages.h"
+#include "forms/StdPagesTables.h"
+
+#include "db/Settings.h"
+#include "printout/PageCanvas.h"
+#include "printout/Printout.h"
+
+namespace forms {
+
+using namespace stdpages;
+
+namespace {
+
+constexpr TAnchor L = TAnchor::Left, C = TAnchor::Centre, R = TAnchor::Right;
+
+QString AnnexPageText(int page)
+{
+    return db::PickPrintText(QStringLiteral("Page %1 de 8").arg(page), QStringLiteral("Page %1 of 8").arg(page));
+}
+
+// Column heads: the x each is centred on, its number, and its lines. French column 1 keeps
+// its own four baselines; the others share seven.
+struct THeadLine {
+    int column; // 0, 1, 2
+    int dy;
+    const char *fr;
+    const char *en;
+};
+constexpr int kHeadX[] = {1300, 1600, 1900};
+
+const THeadLine kHeadLines[] = {
+    {0, 120, "", "Tick off if"},
+    {0, 140, "Cocher si inclus", ""},
+    {0, 165, "", "included in the"},
+    {0, 190, "dans le loyer", ""},
+    {0, 210, "", "rent for the"},
+    {0, 240, "du logement", ""},
+    {0, 255, "", "dwelling"},
+    {0, 290, "indiqué au bail", ""},
+    {0, 300, "", "indicated in the"},
+    {0, 345, "", "lease"},
+    {1, 120, "Loyer", "Additional rent in"},
+    {1, 165, "supplémentaire", "accordance with"},
+    {1, 210, "selon", "the term"},
+    {1, 255, "le terme prévu", "provided for in"},
+    {1, 300, "au bail (mois,", "the lease (month,"},
+    {1, 345, "semaine", "week or other)"},
+    {1, 390, "ou autre)", ""},
+    {2, 120, "Autres services", "Other services"},
+    {2, 165, "que le proprié-", "that the landlord"},
+    {2, 210, "taire s'engage", "undertakes to"},
+    {2, 255, "à maintenir", "maintain (often"},
+    {2, 300, "(souvent payables", "payable each"},
+    {2, 345, "à chaque", "time used)"},
+    {2, 390, "utilisation)", ""},
+};
+
+// ---- Annex page 1 ----
+
+const TText kPage1Texts[] = {
+    {1805, 220, 15, L, "Bail n°", "Lease No."},
+    {1065, 1365, 31, R, "Cocher s'il y a lieu", "Tick off where applicable"},
+    {2050, 1365, 31, R, "Cocher s'il y a lieu", "Tick off where applicable"},
+    // Left column.
+    {150, 1445, 31, L, "•", nullptr},
+    {185, 1445, 31, L, "Le logement loué est", "The leased dwelling is"},
+    {150, 1905, 31, L, "•", nullptr},
+    {185, 1905, 31, L, "Salle de bain", "Bathroom"},
+    {150, 2230, 31, L, "•", nullptr},
+    {185, 2230, 31, L, "Meubles", "Furniture"},
+    {180, 1510, 13, L, "- un appartement", "- an apartment"},
+    {180, 1575, 13, L, "- une chambre", "- a room"},
+    {180, 1640, 13, L, "  - privée", "  - private"},
+    {180, 1705, 13, L, "  - commune", "  - shared"},
+    {180, 1970, 13, L, "- privée", "- private"},
+    {180, 2030, 13, L, "- commune", "- shared"},
+    {180, 2290, 13, L, "Le locataire a le droit d'apporter", "The lessee has the right to bring"},
+    {180, 2355, 13, L, "- des appareils électroménagers", "- electric household appliances"},
+    {180, 2420, 13, L, "- des meubles", "- furniture"},
+    {180, 2485, 13, L, "- un téléviseur", "- a television set"},
+    {230, 1820, 3, L, "nombre de personnes, emplacement", "number of persons, location"},
+    {230, 2150, 3, L, "nombre de personnes, emplacement", "number of persons, location"},
+    {180, 2580, 3, L, "précisions", "specify"},
+    // Right column.
+    {1130, 1445, 31, L, "•", nullptr},
+    {1170, 1445, 31, L, "Balcon", "Balcony"},
+    {1130, 1730, 31, L, "•", nullptr},
+    {1170, 1730, 31, L, "Barres d'appui", "Handrail supports"},
+    {1130, 2065, 31, L, "•", nullptr},
+    {1170, 2065, 31, L, "Fauteuils roulants", "Wheelchairs"},
+    {1130, 2430, 31, L, "•", nullptr},
+    {1170, 2430, 31, L, "Interphone", "Intercom"},
+    {1170, 1510, 13, L, "- privé", "- private"},
+    {1170, 1575, 13, L, "- commun", "- shared"},
+    {1170, 1795, 13, L, "- dans la salle de bain", "- in the bathroom"},
+    {1170, 1860, 13, L, "- dans les corridors", "- in the corridors"},
+    {1170, 2130, 13, L, "- logement accessible", "- dwelling accessible"},
+    {1170, 2185, 13, L, "  aux fauteuils roulants", "  for wheelchairs"},
+    {1170, 2245, 13, L, "- logement aménagé", "- dwelling designed"},
+    {1170, 2300, 13, L, "  pour les fauteuils roulants", "  for wheelchairs"},
+    {1170, 2530, 3, L, "emplacement", "location"},
+};
+
+const TLine kPage1Lines[] = {
+    {1805, 335, 2040, 335}, {230, 1790, 970, 1790}, {230, 2120, 970, 2120},
+    {180, 2550, 970, 2550}, {1170, 2500, 1960, 2500},
+};
+
+const TBox kPage1Boxes[] = {
+    {1005, 1475, "LOG_APP"},    {1005, 1605, "LOG_PRIV"},   {1005, 1670, "LOG_COM"},    {1005, 1930, "BAIN_PRIV"},
+    {1005, 2000, "BAIN_COM"},   {1005, 2320, "MEUB_APP"},   {1005, 2385, "MEUB_MEUB"},  {1005, 2450, "MEUB_TELE"},
+    {1980, 1475, "BALC_PRIV"},  {1980, 1540, "BALC_COM"},   {1980, 1755, "BAR_BAIN"},   {1980, 1820, "BAR_CORR"},
+    {1980, 2145, "FAUT_ACCES"}, {1980, 2260, "FAUT_AMENA"}, {1980, 2400, "INTERPHONE"},
+};
+
+const TValue kPage1Values[] = {
+    {230, 1785, L, "LOG_NB", 740},
+    {230, 2115, L, "BAIN_NB", 740},
+    {180, 2545, L, "MEUB_PREC", 790},
+    {1170, 2495, L, "INTER_EMPL", 790},
+};
+
+// The explanatory paragraphs, in our own words. Each line was broken to stay inside its
+// column in its fonts (checked by the tests).
+const TAnnexProse kProse[] = {
+    // Annex page 1, left column: what the Annex is for.
+    {1, 195, 515, 1090, "Cette annexe obligatoire complète le bail", "This mandatory Schedule completes the"},
+    {1, 125, 560, 1090, "de tout logement loué à une personne âgée ou", "lease of any dwelling leased to an elderly or"},
+    {1, 125, 605, 1090, "handicapée. Elle décrit le logement et ses", "handicapped person. It describes the dwelling"},
+    {1, 125, 650, 1090, "accessoires, puis dresse la liste des services", "and its accessories, then lists the services"},
+    {1, 125, 695, 1090, "offerts au locataire en raison de sa condition", "offered to the lessee owing to his personal"},
+    {1, 125, 740, 1090, "personnelle et indique, pour chacun, s'il est", "condition and states, for each of them, whether"},
+    {1, 125, 785, 1090, "compris dans le loyer ou ce qu'il coûte en plus.", "it is included in the rent or what it costs."},
+    // Rights and obligations that reach the services.
+    {1, 195, 850, 1090, "Les droits et obligations que le ~Code civil du~",
+     "The rights and obligations that the ~Civil Code of~"},
+    {1, 125, 895, 1090, "~Vellmar~ reconnaît aux locataires et aux", "~Vellmar~ gives to lessees and landlords also"},
+    {1, 125, 940, 1090, "propriétaires s'appliquent aussi aux ^services^,", "apply to the ^services^, ^accessories^ and"},
+    {1, 125, 985, 1090, "aux ^accessoires^ et aux ^dépendances^ décrits", "^dependencies^ described in this Schedule."},
+    {1, 125, 1030, 1090, "dans cette annexe. Ainsi, le propriétaire ne peut", "Thus, the landlord may not withdraw a service"},
+    {1, 125, 1075, 1090, "réduire ni retirer un service inscrit à l'annexe", "of the Schedule during the lease, and a lessee"},
+    {1, 125, 1120, 1090, "pendant la durée du bail, et le locataire qui", "who receives it must pay its agreed price."},
+    // The French paragraph ends at the top of the right column; the English one ended above.
+    {1, 1130, 515, 2060, "en bénéficie doit en payer le prix convenu", ""},
+    {1, 1130, 560, 2060, "selon le terme prévu au bail.", ""},
+    // Freedom to buy goods and services.
+    {1, 1200, 640, 2060, "Le locataire demeure libre de se procurer", ""},
+    {1, 1130, 685, 2060, "les biens et les services de son choix auprès", ""},
+    {1, 1130, 730, 2060, "de qui il veut; le propriétaire ne peut l'obliger", ""},
+    {1, 1130, 775, 2060, "à les acheter de lui ni d'un fournisseur imposé.", ""},
+    {1, 1200, 515, 2060, "", "The lessee remains free to obtain the goods and"},
+    {1, 1130, 560, 2060, "", "services of his choice from whomever he wishes;"},
+    {1, 1130, 605, 2060, "", "the landlord may not compel him to buy them"},
+    {1, 1130, 650, 2060, "", "from himself or from a supplier he imposes."},
+    // Protection against exploitation.
+    {1, 1200, 855, 2060, "La ~Charte des droits de la personne~ protège", ""},
+    {1, 1130, 900, 2060, "toute personne âgée ou handicapée contre toute", ""},
+    {1, 1130, 945, 2060, "forme d'exploitation. Le locataire qui se croit", ""},
+    {1, 1130, 990, 2060, "exploité peut porter plainte auprès de l'orga-", ""},
+    {1, 1130, 1035, 2060, "nisme chargé de faire respecter la Charte; il", ""},
+    {1, 1130, 1080, 2060, "peut aussi s'adresser au tribunal pour faire", ""},
+    {1, 1130, 1125, 2060, "respecter le bail et la présente annexe.", ""},
+    {1, 1200, 730, 2060, "", "The ~Charter of human rights~ protects every"},
+    {1, 1130, 775, 2060, "", "elderly or handicapped person against any form"},
+    {1, 1130, 820, 2060, "", "of exploitation. A lessee who believes he is being"},
+    {1, 1130, 865, 2060, "", "exploited may file a complaint with the body that"},
+    {1, 1130, 910, 2060, "", "enforces the Charter, which may act on his behalf;"},
+    {1, 1130, 955, 2060, "", "he may also apply to the Court to have the lease"},
+    {1, 1130, 1000, 2060, "", "and this Schedule complied with, and to obtain"},
+    {1, 1130, 1045, 2060, "", "the reduction of his rent or damages where the"},
+    {1, 1130, 1090, 2060, "", "landlord fails to provide a service he promised."},
+};
+
+void DrawProse(TPageCanvas &canvas, int page)
+{
+    for (const TAnnexProse &line : kProse) {
+        if (line.page != page)
+            continue;
+        const QString text = Pick(line.fr, line.en);
+        int x = line.x;
+        int font = 37;
+        QString piece;
+        const auto flush = [&] {
+            if (piece.isEmpty())
+                return;
+            SetFormFont(canvas, font);
+            DrawText(canvas, x, line.y, piece);
+            x += canvas.TextWidth(piece);
+            piece.clear();
+        };
+        for (const QChar c : text) {
+            if (c == QLatin1Char('^') || c == QLatin1Char('~')) {
+                flush();
+                const int toggled = c == QLatin1Char('^') ? 38 : 39;
+                font = font == toggled ? 37 : toggled;
+            } else {
+                piece += c;
+            }
+        }
+        flush();
+    }
+}
+
+// The white-on-black title block; its last line is centred by hand because it mixes
+// two fonts ("OU" is smaller than the words about it).
+void DrawTitleBlock(TPageCanvas &canvas, bool english)
+{
+    const uint32_t leftAlign = canvas.TextAlign();
+    BeginSectionBand(canvas, 420, 70, 1780, 460, 29);
+    const QString form = Pick("FORMULAIRE OBLIGATOIRE DE LA OSTREVANE", "MANDATORY FORM OF THE OSTREVANE");
+    ShrinkFontToWidth(canvas, form, 1350);
+    canvas.TextOut(1090, -130, form);
+    // The English title is longer: its font starts one size smaller.
+    SetFormFont(canvas, english ? 18 : 19);
+    const QString title = Pick("ANNEXE AU BAIL", "SCHEDULE TO THE LEASE");
+    ShrinkFontToWidth(canvas, title, 1350);
+    canvas.TextOut(1110, -280, title);
+    SetFormFont(canvas, 24);
+    canvas.TextOut(1090, -330, Pick("SERVICES OFFERTS AU LOCATAIRE", "SERVICES OFFERED TO THE LESSEE"));
+    canvas.TextOut(1090, -360, Pick("EN RAISON DE SA CONDITION PERSONNELLE, ENTRE AUTRES À UNE",
+                                    "OWING TO HIS PERSONAL CONDITION, INCLUDING SERVICES OFFERED TO"));
+
+    SetFormFont(canvas, 24);
+    const QString word = Pick("OU", "OR");
+    const int w2 = canvas.TextWidth(word);
+    SetFormFont(canvas, 35);
+    const int h = ShrinkFontToWidth(canvas, Pick("PERSONNE ÂGÉE  HANDICAPÉE", "ELDERLY  HANDICAPPED PERSONS"), 1100);
+    const int w1 = canvas.TextWidth(Pick("PERSONNE ÂGÉE  HANDICAPÉE", "ELDERLY  HANDICAPPED PERSONS"));
+    int x = 1090 - (w1 + w2) / 2;
+    canvas.SetTextAlign(leftAlign);
+    const QString before = Pick("PERSONNE ÂGÉE ", "ELDERLY ");
+    canvas.TextOut(x, -435, before);
+    x += canvas.TextWidth(before);
+    SetFormFont(canvas, 24);
+    canvas.TextOut(x, -435, word);
+    x += w2;
+    SetFormFont(canvas, 35);
+    canvas.SetFontHeight(h);
+    canvas.TextOut(x, -435, Pick(" HANDICAPÉE", " HANDICAPPED PERSONS"));
+    EndSectionBand(canvas);
+}
+
+} // namespace
+
+QString ServicesHeadFitText()
+{
+    return QStringLiteral("(souvent payables");
+}
+
+void DrawServicesHeader(TPageCanvas &canvas, int top, int bottom, bool continued)
+{
+    canvas.SetPenWidth(5);
+    DrawBox(canvas, 115, top, 2065, bottom);
+    canvas.SetPenWidth(1);
+    DrawLine(canvas, 115, top + 400, 2065, top + 400);
+    for (const int x : {1155, 1450, 1745})
+        DrawLine(canvas, x, top, x, bottom);
+
+    BeginSectionBand(canvas, 300, top - 65, 1880, top + 20, 16);
+    canvas.TextOut(1090, -(top - 5),
+                   continued ? Pick("LISTE DES SERVICES (suite)", "LIST OF SERVICES (cont.)")
+                             : Pick("LISTE DES SERVICES", "LIST OF SERVICES"));
+    EndSectionBand(canvas);
+
+    for (int column = 0; column < 3; ++column) {
+        SetFormFont(canvas, 32);
+        DrawText(canvas, kHeadX[column], top + 80, QString::number(column + 1), C);
+        SetFormFont(canvas, 25);
+        ShrinkFontToWidth(canvas, ServicesHeadFitText(), kServicesHeadWidth);
+        for (const THeadLine &line : kHeadLines) {
+            const QString text = Pick(line.fr, line.en);
+            if (line.column == column && !text.isEmpty())
+                DrawText(canvas, kHeadX[column], top + line.dy, text, C);
+        }
+    }
+}
+
+std::span<const TAnnexProse> AnnexProse()
+{
+    return kProse;
+}
+
+int AnnexProseEnd(TPageCanvas &canvas, const TAnnexProse &line)
+{
+    int x = line.x;
+    int font = 37;
+    QString piece;
+    const QString text = Pick(line.fr, line.en);
+    for (const QChar c : text + QLatin1Char('\0')) {
+        if (c == QLatin1Char('^') || c == QLatin1Char('~') || c == QLatin1Char('\0')) {
+            SetFormFont(canvas, font);
+            x += canvas.TextWidth(piece);
+            piece.clear();
+            const int toggled = c == QLatin1Char('^') ? 38 : 39;
+            font = font == toggled ? 37 : toggled;
+        } else {
+            piece += c;
+        }
+    }
+    return x;
+}
+
+void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    const bool english = !db::IsFrench(db::PrintingLanguage());
+    RestoreNormalState(canvas);
+    DrawTitleBlock(canvas, english);
+
+    DrawTexts(canvas, kPage1Texts);
+    SetFormFont(canvas, 15);
+    DrawFitted(canvas, 1870, 330, annex.Text("NOBAIL").trimmed(), 190);
+    DrawProse(canvas, 1);
+
+    DrawFrame(canvas, 120, 1275, 2070, 2605, 5);
+    DrawLine(canvas, 1095, 1295, 1095, 2605);
+    BeginSectionBand(canvas, 290, 1210, 1895, 1295, 16);
+    const QString band = Pick("DESCRIPTION DÉTAILLÉE DU LOGEMENT ET DES ACCESSOIRES",
+                              "DETAILED DESCRIPTION OF THE DWELLING AND ACCESSORIES");
+    ShrinkFontToWidth(canvas, band, 1550);
+    canvas.TextOut(1090, -1275, band);
+    EndSectionBand(canvas);
+
+    DrawLines(canvas, kPage1Lines);
+    DrawBoxes(canvas, annex, kPage1Boxes);
+    DrawValues(canvas, annex, kPage1Values);
+    DrawFirstPageFooter(canvas, AnnexPageText(1), 230, 1655, 1660, 2070);
+}
+
+} // namespace forms
