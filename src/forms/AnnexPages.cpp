@@ -123,6 +123,50 @@ const TValue kPage1Values[] = {
     {1170, 2495, L, "INTER_EMPL", 790},
 };
 
+// ---- Annex page 2 ----
+
+const TText kPage2Texts[] = {
+    {1065, 250, 31, R, "Cocher s'il y a lieu", "Tick off where applicable"},
+    {2035, 255, 31, R, "Cocher s'il y a lieu", "Tick off where applicable"},
+    {145, 330, 31, L, "•", nullptr},
+    {180, 330, 31, L, "Sonnerie d'appel", "Call system"},
+    {145, 505, 31, L, "•", nullptr},
+    {180, 505, 31, L, "Chauffage", "Heating"},
+    {145, 625, 31, L, "•", nullptr},
+    {180, 625, 31, L, "Climatisation", "Air conditioning"},
+    {1110, 330, 31, L, "•", nullptr},
+    {1155, 330, 31, L, "Espace de rangement", "Locked"},
+    {1155, 380, 31, L, "fermé à clé", "storage space"},
+    {1110, 550, 31, L, "•", nullptr},
+    {1155, 550, 31, L, "Ascenseur", "Elevator"},
+    {1110, 620, 31, L, "•", nullptr},
+    {1155, 620, 31, L, "Espaces communs", "Common areas"},
+    {180, 560, 13, L, "- contrôle individuel", "- individual control"},
+    {180, 685, 13, L, "- contrôle individuel", "- individual control"},
+    {1155, 665, 13, L, "(voir Loisirs et activités sociales)", "(See Recreational and social activities)"},
+    {180, 425, 3, L, "emplacement", "location"},
+    {1155, 475, 3, L, "emplacement", "location"},
+    {1090, 1385, 36, C, "Les services", "Services"},
+    {130, 2260, 33, L, "Activités religieuses", "Religious activities"},
+    {180, 2385, 3, L, "précisions", "specify"},
+};
+
+const TLine kPage2Lines[] = {
+    {1095, 160, 1095, 750}, {180, 395, 960, 395},   {1155, 445, 1940, 445},
+    {180, 2355, 1140, 2355}, {180, 2450, 1140, 2450}, {180, 2545, 1140, 2545},
+};
+
+const TBox kPage2Boxes[] = {
+    {1005, 290, "SONNERIE"}, {1005, 520, "CHAUFFAGE"}, {1005, 645, "CLIMATISAT"},
+    {1970, 340, "RANGEMENT"}, {1970, 510, "ASCENCEUR"},
+};
+
+const TValue kPage2Values[] = {
+    {180, 390, L, "SON_EMPL", 780},     {1155, 440, L, "RANG_EMPL", 785},
+    {180, 2350, L, "RELIGIEU1", 960},   {180, 2445, L, "RELIGIEU2", 960},
+    {180, 2540, L, "RELIGIEU3", 960},
+};
+
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
 // column in its fonts (checked by the tests).
 const TAnnexProse kProse[] = {
@@ -172,6 +216,25 @@ const TAnnexProse kProse[] = {
     {1, 1130, 1000, 2060, "", "and this Schedule complied with, and to obtain"},
     {1, 1130, 1045, 2060, "", "the reduction of his rent or damages where the"},
     {1, 1130, 1090, 2060, "", "landlord fails to provide a service he promised."},
+    // Annex page 2: the term landlord, and the leases this Annex is not for.
+    {2, 125, 805, 2060, "* Le terme ^propriétaire ^utilisé dans la présente annexe inclut la coopérative.",
+     "* The term ^landlord ^used in this Schedule includes the cooperative."},
+    {2, 125, 875, 2060, "La présente annexe ne sert pas pour le bail d'un logement situé dans un établissement de santé",
+     "This Schedule is not used for the lease of a dwelling located in a health or social services institution,"},
+    {2, 125, 920, 2060, "ou de services sociaux, ni pour celui d'une chambre louée à un seul locataire dans la résidence",
+     "nor for that of a room rented to a single lessee in the landlord's principal residence. It is used only"},
+    {2, 125, 965, 2060, "principale du propriétaire. Elle ne sert que si des services sont offerts au locataire âgé ou handicapé.",
+     "where services are offered to a lessee who is an elderly or handicapped person."},
+    // What columns 1 and 2, then column 3, of the list mean.
+    {2, 125, 1480, 1090, "Le propriétaire coche la colonne 1 pour chaque", "The landlord ticks off column 1 for each service"},
+    {2, 125, 1525, 1090, "service compris dans le loyer du bail. Il inscrit", "included in the rent of the lease. He enters in"},
+    {2, 125, 1570, 1090, "à la colonne 2 le loyer supplémentaire demandé", "column 2 the additional rent charged for a"},
+    {2, 125, 1615, 1090, "pour un service, selon le terme prévu au bail.", "service, according to the term of the lease."},
+    {2, 1110, 1480, 2060, "La colonne 3 indique les autres services que le", "Column 3 shows the other services that the"},
+    {2, 1110, 1525, 2060, "propriétaire s'engage à maintenir pendant le bail,", "landlord undertakes to maintain during the lease,"},
+    {2, 1110, 1570, 2060, "même s'ils ne sont pas compris dans le loyer; ils", "even though they are not included in the rent;"},
+    {2, 1110, 1615, 2060, "sont souvent payables à chaque utilisation, au", "they are often payable each time they are used,"},
+    {2, 1110, 1660, 2060, "prix convenu entre les parties.", "at the price agreed between the parties."},
 };
 
 void DrawProse(TPageCanvas &canvas, int page)
@@ -329,6 +392,28 @@ void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawBoxes(canvas, annex, kPage1Boxes);
     DrawValues(canvas, annex, kPage1Values);
     DrawFirstPageFooter(canvas, AnnexPageText(1), 230, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawFrame(canvas, 110, 160, 2055, 750, 5);
+    BeginSectionBand(canvas, 290, 105, 1895, 185, 13);
+    const QString band = Pick("DESCRIPTION DÉTAILLÉE DU LOGEMENT ET DES ACCESSOIRES (suite)",
+                              "DETAILED DESCRIPTION OF THE DWELLING AND ACCESSORIES (cont.)");
+    ShrinkFontToWidth(canvas, band, 1550);
+    canvas.TextOut(1090, -155, band);
+    EndSectionBand(canvas);
+
+    DrawServicesHeader(canvas, 1785, 2600, false);
+    DrawTexts(canvas, kPage2Texts);
+    DrawLines(canvas, kPage2Lines);
+    DrawProse(canvas, 2);
+    DrawBoxes(canvas, annex, kPage2Boxes);
+    DrawValues(canvas, annex, kPage2Values);
+    DrawPageFooter(canvas, AnnexPageText(2), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

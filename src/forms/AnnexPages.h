@@ -31,5 +31,6 @@ std::span<const TAnnexProse> AnnexProse();
 int AnnexProseEnd(TPageCanvas &canvas, const TAnnexProse &line);
 
 void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout);
+void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout);
 
 } // namespace forms

@@ -102,20 +102,31 @@ TEST_F(AnnexPages, ProseFitsItsColumnsAndIsOurOwnParagraphs)
     db::InitSettings();
 }
 
-TEST_F(AnnexPages, Page1TextStaysOnTheSheetAndShowsTheLeaseNumber)
+TEST_F(AnnexPages, TextStaysOnTheSheetAndPagesAreNumberedOfEight)
 {
-    for (const char *language : {"F", "A"}) {
-        auto p = Paint(forms::PaintAnnexPage1, language);
-        const auto runs = Runs(*p, 1);
-        for (const auto &r : runs)
-            EXPECT_TRUE(r.box.left() >= 115 && r.box.right() <= 2075 && r.box.top() >= 60 && r.box.bottom() <= 2720)
-                << language << " " << r.text.toStdString();
-        const QString nobail = m_annex->FieldByName(QStringLiteral("NOBAIL"))->AsString().trimmed();
-        const auto number = Find(runs, nobail, 330);
-        ASSERT_TRUE(number) << language;
-        EXPECT_GE(number->box.left(), 1865);
-        EXPECT_TRUE(HasText(runs, QString::fromUtf8(QByteArray(language) == "F" ? "Page 1 de 8" : "Page 1 of 8")));
+    const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2};
+    for (int page = 1; page <= int(std::size(painters)); ++page) {
+        for (const char *language : {"F", "A"}) {
+            auto p = Paint(painters[page - 1], language);
+            const auto runs = Runs(*p, 1);
+            for (const auto &r : runs)
+                EXPECT_TRUE(r.box.left() >= 115 && r.box.right() <= 2075 && r.box.top() >= 60 &&
+                            r.box.bottom() <= 2720)
+                    << page << language << " " << r.text.toStdString();
+            const QString of = QLatin1String(language) == QLatin1String("F") ? QStringLiteral("Page %1 de 8")
+                                                                             : QStringLiteral("Page %1 of 8");
+            EXPECT_TRUE(HasText(runs, of.arg(page))) << page << language;
+        }
     }
+    db::InitSettings();
+}
+
+TEST_F(AnnexPages, Page1ShowsTheLeaseNumberOnItsLine)
+{
+    const auto runs = Runs(*Paint(forms::PaintAnnexPage1, "A"), 1);
+    const auto number = Find(runs, m_annex->FieldByName(QStringLiteral("NOBAIL"))->AsString().trimmed(), 330);
+    ASSERT_TRUE(number);
+    EXPECT_GE(number->box.left(), 1865);
     db::InitSettings();
 }
 
