@@ -167,6 +167,76 @@ const TValue kPage2Values[] = {
     {180, 2540, L, "RELIGIEU3", 960},
 };
 
+// ---- The list of services ----
+
+// One service row's columns: boxes in columns 1 and 3 with their top, the column-2 amount
+// on its baseline; fields prefix_1, prefix_2, prefix_3.
+struct TServiceRow {
+    int page;
+    const char *prefix;
+    unsigned columns; // db::TAnnexColumns bits
+    int boxTop;
+    int amountBaseline;
+};
+
+constexpr unsigned kC1 = 1, kC2 = 2, kC3 = 4, kAll = 7;
+
+const TServiceRow kServiceRows[] = {
+    {3, "LAV", kAll, 700, 730},       {3, "BUA_LIT", kAll, 1310, 1350}, {3, "BUA_VET", kAll, 1510, 1540},
+    {3, "BUA_NET", kC3, 1610, 0},     {3, "MEN", kAll, 2180, 2220},     {3, "MENANN", kAll, 2270, 2310},
+};
+
+void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
+{
+    for (const TServiceRow &row : kServiceRows) {
+        if (row.page != page)
+            continue;
+        const QByteArray prefix(row.prefix);
+        if (row.columns & kC1)
+            DrawCheckBox(canvas, 1280, row.boxTop, annex.Bool(prefix + "_1"));
+        if (row.columns & kC2)
+            DrawAmount(canvas, 1470, row.amountBaseline, false, annex.Float(prefix + "_2"));
+        if (row.columns & kC3)
+            DrawCheckBox(canvas, 1880, row.boxTop, annex.Bool(prefix + "_3"));
+    }
+}
+
+// ---- Annex page 3 ----
+
+const TText kPage3Texts[] = {
+    {130, 630, 33, L, "Buanderie", "Laundry"},
+    {130, 730, 30, L, "•", nullptr},
+    {180, 730, 30, L, "Salle de lavage", "Laundry room"},
+    {130, 1165, 30, L, "•", nullptr},
+    {180, 1165, 30, L, "Service de buanderie", "Laundry service"},
+    {130, 1970, 33, L, "Entretien ménager", "Housekeeping"},
+    {130, 2070, 30, L, "•", nullptr},
+    {180, 2070, 30, L, "Ménage dans l'appartement", "Cleaning in lessee's"},
+    {180, 2120, 30, L, "ou la chambre du locataire", "apartment or room"},
+    {180, 1250, 13, L, "- literie", "- bedding"},
+    {325, 1350, 13, L, "fois par semaine", "times per week"},
+    {180, 1450, 13, L, "- vêtements", "- clothing"},
+    {325, 1550, 13, L, "fois par semaine", "times per week"},
+    {180, 1650, 13, L, "- nettoyage à sec", "- dry cleaning"},
+    {325, 2220, 13, L, "fois par semaine", "times per week"},
+    {180, 2320, 13, L, "- ménage annuel", "- annual cleaning"},
+    {180, 840, 3, L, "emplacement", "location"},
+    {210, 1760, 3, L, "précisions", "specify"},
+    {210, 2430, 3, L, "précisions", "specify"},
+};
+
+const TLine kPage3Lines[] = {
+    {180, 810, 1140, 810},   {210, 1350, 310, 1350},  {210, 1550, 310, 1550},  {210, 1730, 1140, 1730},
+    {210, 1830, 1140, 1830}, {210, 2220, 310, 2220},  {210, 2400, 1140, 2400}, {210, 2500, 1140, 2500},
+};
+
+const TValue kPage3Values[] = {
+    {180, 805, L, "LAV_EMPL", 960},    {650, 940, L, "LAV_NBLAV", 170},    {650, 1040, L, "LAV_NBSECH", 170},
+    {230, 1345, L, "BUA_LITNB", 80},   {230, 1545, L, "BUA_VETNB", 80},    {210, 1725, L, "BUA_NET_P1", 930},
+    {210, 1825, L, "BUA_NET_P2", 930}, {230, 2215, L, "MEN_NB", 80},       {210, 2395, L, "MENANN_P1", 930},
+    {210, 2495, L, "MENANN_P2", 930},
+};
+
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
 // column in its fonts (checked by the tests).
 const TAnnexProse kProse[] = {
@@ -414,6 +484,22 @@ void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawBoxes(canvas, annex, kPage2Boxes);
     DrawValues(canvas, annex, kPage2Values);
     DrawPageFooter(canvas, AnnexPageText(2), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 2650, true);
+    DrawTexts(canvas, kPage3Texts);
+    SetFormFont(canvas, 13);
+    DrawFillInLine(canvas, 180, 945, Pick("nombre de laveuses ", "number of washers"), 820);
+    DrawFillInLine(canvas, 180, 1045, Pick("nombre de sécheuses ", "number of dryers"), 820);
+    DrawLines(canvas, kPage3Lines);
+    DrawServiceRows(canvas, annex, 3);
+    DrawValues(canvas, annex, kPage3Values);
+    DrawPageFooter(canvas, AnnexPageText(3), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

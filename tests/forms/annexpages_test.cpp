@@ -104,7 +104,7 @@ TEST_F(AnnexPages, ProseFitsItsColumnsAndIsOurOwnParagraphs)
 
 TEST_F(AnnexPages, TextStaysOnTheSheetAndPagesAreNumberedOfEight)
 {
-    const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2};
+    const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2, forms::PaintAnnexPage3};
     for (int page = 1; page <= int(std::size(painters)); ++page) {
         for (const char *language : {"F", "A"}) {
             auto p = Paint(painters[page - 1], language);
@@ -138,5 +138,30 @@ TEST_F(AnnexPages, Page1BoxesFollowTheirFields)
     EXPECT_FALSE(Crossed(image, 1005, 1605));
     EXPECT_TRUE(Crossed(image, 1980, 2400));
     EXPECT_FALSE(Crossed(image, 1980, 1540));
+    db::InitSettings();
+}
+
+TEST_F(AnnexPages, ServiceRowsShowTheirBoxesAndEmptyAmountsAsZero)
+{
+    SetAnnex({{"LAV_1", true}, {"LAV_3", false}, {"MENANN_1", false}, {"MENANN_3", true}});
+    m_annex->First();
+    m_annex->Edit();
+    for (const char *amount : {"LAV_2", "BUA_LIT_2", "BUA_VET_2", "MEN_2", "MENANN_2"})
+        m_annex->FieldByName(QLatin1String(amount))->Clear();
+    m_annex->Post();
+    const QString zero = QLocale::system().toString(0.0, 'f', 2);
+    for (const char *language : {"F", "A"}) {
+        auto p = Paint(forms::PaintAnnexPage3, language);
+        const auto runs = Runs(*p, 1);
+        const auto zeros = std::count_if(runs.begin(), runs.end(), [&](const auto &r) {
+            return r.text == zero && r.box.left() > 1450 && r.box.right() < 1745;
+        });
+        EXPECT_EQ(zeros, 5) << language;
+        const QImage image = Picture(*p, 1);
+        EXPECT_TRUE(Crossed(image, 1280, 700));
+        EXPECT_FALSE(Crossed(image, 1880, 700));
+        EXPECT_FALSE(Crossed(image, 1280, 2270));
+        EXPECT_TRUE(Crossed(image, 1880, 2270));
+    }
     db::InitSettings();
 }
