@@ -184,6 +184,11 @@ constexpr unsigned kC1 = 1, kC2 = 2, kC3 = 4, kAll = 7;
 const TServiceRow kServiceRows[] = {
     {3, "LAV", kAll, 700, 730},       {3, "BUA_LIT", kAll, 1310, 1350}, {3, "BUA_VET", kAll, 1510, 1540},
     {3, "BUA_NET", kC3, 1610, 0},     {3, "MEN", kAll, 2180, 2220},     {3, "MENANN", kAll, 2270, 2310},
+    {4, "INT_CUIS", kC1, 770, 0},     {4, "INT_DROI", kC1, 850, 0},     {4, "INT_SALL", kC1, 940, 0},
+    {4, "INT_ANIM", kC1, 1110, 0},    {4, "INT_CHAI", kC1, 1195, 0},    {4, "INT_TELE", kC1, 1280, 0},
+    {4, "INT_UTIL", kAll, 1365, 1415}, {4, "INT_AUT1", kAll, 1450, 1500}, {4, "INT_AUT2", kAll, 1535, 1585},
+    {4, "EXT_JEUX", kC1, 1735, 0},    {4, "EXT_REPO", kC1, 1820, 0},    {4, "EXT_JARD", kAll, 1905, 1945},
+    {4, "EXT_AUT1", kAll, 1985, 2030}, {4, "EXT_AUT2", kAll, 2070, 2115}, {4, "MED", kAll, 2360, 2410},
 };
 
 void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
@@ -235,6 +240,46 @@ const TValue kPage3Values[] = {
     {230, 1345, L, "BUA_LITNB", 80},   {230, 1545, L, "BUA_VETNB", 80},    {210, 1725, L, "BUA_NET_P1", 930},
     {210, 1825, L, "BUA_NET_P2", 930}, {230, 2215, L, "MEN_NB", 80},       {210, 2395, L, "MENANN_P1", 930},
     {210, 2495, L, "MENANN_P2", 930},
+};
+
+// ---- Annex page 4 ----
+
+const TText kPage4Texts[] = {
+    {130, 630, 33, L, "Loisirs et activités sociales", "Recreational and social activities"},
+    {130, 730, 30, L, "•", nullptr},
+    {180, 730, 30, L, "Espaces communs à l'intérieur", "Indoor areas"},
+    {130, 1690, 30, L, "•", nullptr},
+    {180, 1690, 30, L, "Espaces communs à l'extérieur", "Outdoor areas"},
+    {130, 2255, 33, L, "Médicaments", "Medications"},
+    {180, 810, 13, L, "- cuisine commune", "- shared kitchen"},
+    {180, 895, 13, L, "- droit de cuisiner", "- right to cook"},
+    {180, 980, 13, L, "- salle communautaire", "- common room"},
+    {180, 1150, 13, L, "- animateur", "- social director"},
+    {180, 1235, 13, L, "- chaîne stéréo", "- stereophonic system"},
+    {180, 1320, 13, L, "- téléviseur", "- television"},
+    {180, 1405, 13, L, "- utilisation à des fins personnelles", "- personal use"},
+    {180, 1490, 13, L, "- autres :", "- other :"},
+    {180, 1770, 13, L, "- aire de jeux", "- recreation areas"},
+    {180, 1860, 13, L, "- aire de repos", "- rest areas"},
+    {180, 1940, 13, L, "- jardin communautaire", "- communal garden"},
+    {180, 2030, 13, L, "- autres :", "- other :"},
+    {180, 2350, 13, L, "- distribution de médicaments", "- distribution of medications by a"},
+    {180, 2405, 13, L, "par une personne autorisée par la loi ", "person authorized by law"},
+    {180, 2495, 13, L, "- conservation des médicaments", "- keeping of medications in a"},
+    {180, 2550, 13, L, "dans un endroit sécuritaire fermé à clé", "safe locked place"},
+    {990, 2500, 9, C, "Oui", "Yes"},
+    {1090, 2500, 9, C, "Non", "No"},
+    {210, 1070, 3, L, "heures d'ouverture", "opening hours"},
+};
+
+const TLine kPage4Lines[] = {
+    {210, 1040, 1140, 1040}, {370, 1490, 1140, 1490}, {210, 1575, 1140, 1575},
+    {370, 2030, 1140, 2030}, {210, 2110, 1140, 2110},
+};
+
+const TValue kPage4Values[] = {
+    {210, 1035, L, "INT_SALL_H", 930}, {370, 1485, L, "INT_AUT1", 770}, {210, 1570, L, "INT_AUT2", 930},
+    {370, 2025, L, "EXT_AUT1", 770},   {210, 2105, L, "EXT_AUT2", 930},
 };
 
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
@@ -500,6 +545,23 @@ void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawServiceRows(canvas, annex, 3);
     DrawValues(canvas, annex, kPage3Values);
     DrawPageFooter(canvas, AnnexPageText(3), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 2650, true);
+    DrawTexts(canvas, kPage4Texts);
+    DrawLines(canvas, kPage4Lines);
+    DrawServiceRows(canvas, annex, 4);
+    // The words stand above their boxes here; an empty answer marks "Non".
+    const bool kept = annex.Bool("MED_CONSER");
+    DrawCheckBox(canvas, 975, 2520, kept);
+    DrawCheckBox(canvas, 1075, 2520, !kept);
+    DrawValues(canvas, annex, kPage4Values);
+    DrawPageFooter(canvas, AnnexPageText(4), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

@@ -33,5 +33,6 @@ int AnnexProseEnd(TPageCanvas &canvas, const TAnnexProse &line);
 void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout);
+void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout);
 
 } // namespace forms

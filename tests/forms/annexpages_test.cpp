@@ -104,7 +104,8 @@ TEST_F(AnnexPages, ProseFitsItsColumnsAndIsOurOwnParagraphs)
 
 TEST_F(AnnexPages, TextStaysOnTheSheetAndPagesAreNumberedOfEight)
 {
-    const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2, forms::PaintAnnexPage3};
+    const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2, forms::PaintAnnexPage3,
+                                            forms::PaintAnnexPage4};
     for (int page = 1; page <= int(std::size(painters)); ++page) {
         for (const char *language : {"F", "A"}) {
             auto p = Paint(painters[page - 1], language);
@@ -148,7 +149,12 @@ TEST_F(AnnexPages, ServiceRowsShowTheirBoxesAndEmptyAmountsAsZero)
     m_annex->Edit();
     for (const char *amount : {"LAV_2", "BUA_LIT_2", "BUA_VET_2", "MEN_2", "MENANN_2"})
         m_annex->FieldByName(QLatin1String(amount))->Clear();
+    m_annex->FieldByName(QStringLiteral("MED_CONSER"))->Clear();
     m_annex->Post();
+    // An unanswered Yes/No marks No.
+    const QImage page4 = Picture(*Paint(forms::PaintAnnexPage4, "F"), 1);
+    EXPECT_FALSE(Crossed(page4, 975, 2520));
+    EXPECT_TRUE(Crossed(page4, 1075, 2520));
     const QString zero = QLocale::system().toString(0.0, 'f', 2);
     for (const char *language : {"F", "A"}) {
         auto p = Paint(forms::PaintAnnexPage3, language);
