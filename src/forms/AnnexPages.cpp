@@ -189,6 +189,9 @@ const TServiceRow kServiceRows[] = {
     {4, "INT_UTIL", kAll, 1365, 1415}, {4, "INT_AUT1", kAll, 1450, 1500}, {4, "INT_AUT2", kAll, 1535, 1585},
     {4, "EXT_JEUX", kC1, 1735, 0},    {4, "EXT_REPO", kC1, 1820, 0},    {4, "EXT_JARD", kAll, 1905, 1945},
     {4, "EXT_AUT1", kAll, 1985, 2030}, {4, "EXT_AUT2", kAll, 2070, 2115}, {4, "MED", kAll, 2360, 2410},
+    {5, "SEC_GARD", kC1, 690, 0},     {5, "SEC_SURV", kC1, 870, 0},     {5, "ALI_DEJ", kAll, 1250, 1290},
+    {5, "ALI_DIN", kAll, 1345, 1380}, {5, "ALI_SOU", kAll, 1440, 1470}, {5, "ALI_JOUR", kAll, 2080, 2115},
+    {5, "ALI_CART", kAll, 2170, 2205}, {5, "ALI_DIET", kAll, 2260, 2295},
 };
 
 void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
@@ -280,6 +283,49 @@ const TLine kPage4Lines[] = {
 const TValue kPage4Values[] = {
     {210, 1035, L, "INT_SALL_H", 930}, {370, 1485, L, "INT_AUT1", 770}, {210, 1570, L, "INT_AUT2", 930},
     {370, 2025, L, "EXT_AUT1", 770},   {210, 2105, L, "EXT_AUT2", 930},
+};
+
+// ---- Annex page 5 ----
+
+const TText kPage5Texts[] = {
+    {130, 630, 33, L, "Sécurité", "Security"},
+    {130, 1050, 33, L, "Services alimentaires", "Food services"},
+    {130, 1140, 30, L, "•", nullptr},
+    {180, 1140, 30, L, "Les repas suivants sont offerts", "The following meals are offered"},
+    {180, 1205, 30, L, "par l'établissement", "by the establishment"},
+    {180, 730, 13, L, "- gardien", "- guard"},
+    {180, 910, 13, L, "- système de surveillance électronique", "- electronic monitoring system"},
+    {180, 1295, 13, L, "- déjeuner", "- breakfast"},
+    {180, 1385, 13, L, "- dîner", "- lunch"},
+    {180, 1475, 13, L, "- souper", "- dinner"},
+    {180, 1570, 13, L, "Les heures des repas sont les suivantes:", "Meal hours are as follows:"},
+    {240, 1665, 13, L, "déjeuner:", "breakfast:"},
+    {240, 1755, 13, L, "dîner:", "lunch:"},
+    {240, 1845, 13, L, "souper:", "dinner:"},
+    {460, 1665, 13, L, "  de", "from"},
+    {460, 1755, 13, L, "  de", "from"},
+    {460, 1845, 13, L, "  de", "from"},
+    {820, 1665, 13, L, " à", "to"},
+    {820, 1755, 13, L, " à", "to"},
+    {820, 1845, 13, L, " à", "to"},
+    {180, 1935, 13, L, "- nombre de jours par semaine ", "- number of days per week"},
+    {180, 2025, 13, L, "Le menu offre un choix de", "The menu offers a choice of"},
+    {180, 2115, 13, L, "- repas du jour", "- daily specials"},
+    {180, 2205, 13, L, "- repas à la carte", "- à la carte meals"},
+    {180, 2295, 13, L, "- repas diététiques", "- dietetic meals"},
+    {240, 2420, 3, L, "précisions", "specify"},
+};
+
+const TLine kPage5Lines[] = {
+    {550, 1665, 800, 1665}, {550, 1755, 800, 1755}, {550, 1845, 800, 1845},
+    {240, 2390, 1140, 2390}, {240, 2490, 1140, 2490},
+};
+
+const TValue kPage5Values[] = {
+    {440, 815, L, "SEC_HORAIR", 700},  {650, 1660, L, "ALI_DEJ_DE", 150}, {950, 1660, L, "ALI_DEJ_A", 190},
+    {650, 1750, L, "ALI_DIN_DE", 150}, {950, 1750, L, "ALI_DIN_A", 190},  {650, 1840, L, "ALI_SOU_DE", 150},
+    {950, 1840, L, "ALI_SOU_A", 190},  {800, 1930, L, "ALI_NBJOUR", 340}, {240, 2385, L, "ALI_MENUP1", 900},
+    {240, 2485, L, "ALI_MENUP2", 900},
 };
 
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
@@ -562,6 +608,21 @@ void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawCheckBox(canvas, 1075, 2520, !kept);
     DrawValues(canvas, annex, kPage4Values);
     DrawPageFooter(canvas, AnnexPageText(4), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 2650, true);
+    DrawTexts(canvas, kPage5Texts);
+    SetFormFont(canvas, 13);
+    DrawFillInLine(canvas, 210, 820, Pick("- horaire: ", "- schedule:"), 1140);
+    DrawLines(canvas, kPage5Lines);
+    DrawServiceRows(canvas, annex, 5);
+    DrawValues(canvas, annex, kPage5Values);
+    DrawPageFooter(canvas, AnnexPageText(5), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

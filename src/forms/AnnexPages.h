@@ -34,5 +34,6 @@ void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout);
+void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout);
 
 } // namespace forms
