@@ -192,6 +192,7 @@ const TServiceRow kServiceRows[] = {
     {5, "SEC_GARD", kC1, 690, 0},     {5, "SEC_SURV", kC1, 870, 0},     {5, "ALI_DEJ", kAll, 1250, 1290},
     {5, "ALI_DIN", kAll, 1345, 1380}, {5, "ALI_SOU", kAll, 1440, 1470}, {5, "ALI_JOUR", kAll, 2080, 2115},
     {5, "ALI_CART", kAll, 2170, 2205}, {5, "ALI_DIET", kAll, 2260, 2295},
+    {6, "ALI_COLL", kAll, 580, 620},  {6, "INV_REPA", kC3, 1470, 0},    {6, "INF", kAll, 2290, 2330},
 };
 
 void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
@@ -328,6 +329,55 @@ const TValue kPage5Values[] = {
     {240, 2485, L, "ALI_MENUP2", 900},
 };
 
+// ---- Annex page 6 ----
+
+const TText kPage6Texts[] = {
+    {180, 620, 13, L, "- nombre de collations par jour : ", "- number of snacks per day:"},
+    {210, 920, 3, L, "précisions", "specify"},
+    {130, 1090, 30, L, "•", nullptr},
+    {180, 1090, 30, L, "Les repas et collation sont servis", "Meals and snacks are served"},
+    {210, 1175, 13, L, "- à la salle à manger", "- in the dining room"},
+    {210, 1260, 13, L, "- à la cafétéria", "- in the cafeteria"},
+    {210, 1345, 13, L, "- à l'appartement ou à la chambre", "- in the apartment or room"},
+    {130, 1450, 30, L, "•", nullptr},
+    {180, 1450, 30, L, "Les invités peuvent prendre", "Guests may take a meal"},
+    {180, 1510, 30, L, "un repas avec un locataire", "with a lessee"},
+    {990, 1450, 9, C, "Oui", "Yes"},
+    {1110, 1450, 9, C, "Non", "No"},
+    {130, 1610, 30, L, "•", nullptr},
+    {180, 1610, 30, L, "Crédit :", "Credit :"},
+    {990, 1670, 9, C, "Oui", "Yes"},
+    {1110, 1670, 9, C, "Non", "No"},
+    {210, 1900, 3, L, "précisions", "specify"},
+    {130, 2180, 33, L, "Service de soins infirmiers", "Nursing and personal"},
+    {130, 2240, 33, L, "et personnels", "care service"},
+    {130, 2330, 30, L, "•", nullptr},
+    {180, 2330, 30, L, "Présence d'une infirmière diplômée", "Presence of a professional nurse"},
+    {180, 2390, 30, L, "ou d'un infirmier diplômé", ""},
+    {240, 2490, 13, L, "24 heures sur 24", "24 hours a day"},
+    {240, 2570, 13, L, "ou", "or"},
+};
+
+const TLine kPage6Lines[] = {
+    {210, 805, 1140, 805},   {210, 890, 1140, 890},   {210, 975, 1140, 975},
+    {210, 1870, 1140, 1870}, {210, 1960, 1140, 1960}, {210, 2050, 1140, 2050},
+};
+
+const TBox kPage6Boxes[] = {{910, 1140, "ALI_SALLE"}, {910, 1225, "ALI_CAFE"}, {910, 1310, "ALI_APP"}, {180, 2455, "INF_24H"}};
+
+const TValue kPage6Values[] = {
+    {850, 625, L, "ALI_NBCOLL", 290}, {400, 715, L, "ALI_COLLH1", 740}, {210, 800, L, "ALI_COLLH2", 930},
+    {210, 885, L, "ALI_COLLP1", 930}, {210, 970, L, "ALI_COLLP2", 930}, {210, 1865, L, "CREDIT_P1", 930},
+    {210, 1955, L, "CREDIT_P2", 930}, {210, 2045, L, "CREDIT_P3", 930},
+};
+
+// A Yes/No whose words stand above its boxes; an empty answer marks the second box.
+void DrawYesNoBelow(TPageCanvas &canvas, int yesLeft, int noLeft, int top, bool value)
+{
+    DrawCheckBox(canvas, yesLeft, top, value);
+    DrawCheckBox(canvas, noLeft, top, !value);
+}
+
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
 // column in its fonts (checked by the tests).
 const TAnnexProse kProse[] = {
@@ -396,6 +446,11 @@ const TAnnexProse kProse[] = {
     {2, 1110, 1570, 2060, "même s'ils ne sont pas compris dans le loyer; ils", "even though they are not included in the rent;"},
     {2, 1110, 1615, 2060, "sont souvent payables à chaque utilisation, au", "they are often payable each time they are used,"},
     {2, 1110, 1660, 2060, "prix convenu entre les parties.", "at the price agreed between the parties."},
+    // Annex page 6: the meal credit during an absence.
+    {6, 340, 1610, 960, "Le locataire absent à un repas", "A lessee who is absent for a"},
+    {6, 340, 1670, 960, "reçoit un crédit pour ce repas", "meal receives a credit for that"},
+    {6, 340, 1730, 960, "s'il en avise d'avance.", "meal if he gives notice of his"},
+    {6, 340, 1790, 960, "", "absence in advance."},
 };
 
 void DrawProse(TPageCanvas &canvas, int page)
@@ -602,10 +657,7 @@ void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawTexts(canvas, kPage4Texts);
     DrawLines(canvas, kPage4Lines);
     DrawServiceRows(canvas, annex, 4);
-    // The words stand above their boxes here; an empty answer marks "Non".
-    const bool kept = annex.Bool("MED_CONSER");
-    DrawCheckBox(canvas, 975, 2520, kept);
-    DrawCheckBox(canvas, 1075, 2520, !kept);
+    DrawYesNoBelow(canvas, 975, 1075, 2520, annex.Bool("MED_CONSER"));
     DrawValues(canvas, annex, kPage4Values);
     DrawPageFooter(canvas, AnnexPageText(4), -10, 1090, 1655, 1660, 2070);
 }
@@ -623,6 +675,25 @@ void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawServiceRows(canvas, annex, 5);
     DrawValues(canvas, annex, kPage5Values);
     DrawPageFooter(canvas, AnnexPageText(5), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 2650, true);
+    DrawTexts(canvas, kPage6Texts);
+    SetFormFont(canvas, 13);
+    DrawFillInLine(canvas, 210, 715, Pick("horaire : ", "schedule:"), 1140);
+    DrawLines(canvas, kPage6Lines);
+    DrawProse(canvas, 6);
+    DrawServiceRows(canvas, annex, 6);
+    DrawBoxes(canvas, annex, kPage6Boxes);
+    DrawYesNoBelow(canvas, 980, 1090, 1470, annex.Bool("INV_REPAS"));
+    DrawYesNoBelow(canvas, 980, 1090, 1690, annex.Bool("CREDIT"));
+    DrawValues(canvas, annex, kPage6Values);
+    DrawPageFooter(canvas, AnnexPageText(6), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms
