@@ -193,6 +193,10 @@ const TServiceRow kServiceRows[] = {
     {5, "ALI_DIN", kAll, 1345, 1380}, {5, "ALI_SOU", kAll, 1440, 1470}, {5, "ALI_JOUR", kAll, 2080, 2115},
     {5, "ALI_CART", kAll, 2170, 2205}, {5, "ALI_DIET", kAll, 2260, 2295},
     {6, "ALI_COLL", kAll, 580, 620},  {6, "INV_REPA", kC3, 1470, 0},    {6, "INF", kAll, 2290, 2330},
+    {7, "INF_AUT1", kAll, 930, 965},  {7, "INF_AUT2", kAll, 1015, 1050}, {7, "INF_AUT3", kAll, 1100, 1135},
+    {7, "INF_AUT4", kAll, 1185, 1220}, {7, "CABLO", kAll, 1510, 1545},   {7, "ANTENNE", kAll, 1600, 1635},
+    {7, "TRANSPOR", kAll, 1730, 1765}, {7, "ACC_VISI", kAll, 1890, 1925}, {7, "ACC_COUR", kAll, 1975, 2010},
+    {7, "ACC_AUT1", kAll, 2060, 2095}, {7, "ACC_AUT2", kAll, 2145, 2180},
 };
 
 void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
@@ -377,6 +381,43 @@ void DrawYesNoBelow(TPageCanvas &canvas, int yesLeft, int noLeft, int top, bool 
     DrawCheckBox(canvas, yesLeft, top, value);
     DrawCheckBox(canvas, noLeft, top, !value);
 }
+
+// ---- Annex page 7 ----
+
+const TText kPage7Texts[] = {
+    {240, 630, 13, L, "selon l'horaire suivant :", "according to the following schedule :"},
+    {180, 970, 13, L, "- autres :", "- other :"},
+    {130, 1405, 30, L, "•", nullptr},
+    {180, 1405, 30, L, "Télévision dans la chambre", "Television in the room"},
+    {180, 1470, 30, L, "ou dans l'appartement", "or apartment"},
+    {180, 1555, 13, L, "- service de câblodistribution", "- cable service"},
+    {180, 1640, 13, L, "- antenne communautaire", "- community antenna"},
+    {130, 1770, 30, L, "•", nullptr},
+    {180, 1770, 30, L, "Transport", "Transportation"},
+    {130, 1850, 30, L, "•", nullptr},
+    {180, 1850, 30, L, "Service d'accompagnement pour", "Escort service for"},
+    {180, 1930, 13, L, "- les visites médicales", "- medical appointments"},
+    {180, 2020, 13, L, "- les courses", "- errands"},
+    {180, 2100, 13, L, "- autres :", "- other :"},
+    {320, 2440, 13, L, "fois par jour", "times per day"},
+    {760, 2440, 13, L, "fois par semaine", "times per week"},
+    {210, 2560, 3, L, "précisions", "specify"},
+};
+
+const TLine kPage7Lines[] = {
+    {240, 720, 1140, 720},   {240, 805, 1140, 805},   {240, 890, 1140, 890},   {360, 975, 1140, 975},
+    {240, 1060, 1140, 1060}, {240, 1145, 1140, 1145}, {240, 1230, 1140, 1230}, {360, 2100, 1140, 2100},
+    {210, 2185, 1140, 2185}, {210, 2355, 1140, 2355}, {220, 2440, 310, 2440},  {660, 2440, 750, 2440},
+    {210, 2530, 1140, 2530}, {210, 2620, 1140, 2620},
+};
+
+const TValue kPage7Values[] = {
+    {240, 715, L, "INF_H1", 900},    {240, 800, L, "INF_H2", 900},     {240, 885, L, "INF_H3", 900},
+    {360, 970, L, "INF_AUT1", 780},  {240, 1055, L, "INF_AUT2", 900},  {240, 1140, L, "INF_AUT3", 900},
+    {240, 1225, L, "INF_AUT4", 900}, {360, 2095, L, "ACC_AUT1", 780},  {210, 2180, L, "ACC_AUT2", 930},
+    {410, 2265, L, "ACC_HOR1", 730}, {210, 2350, L, "ACC_HOR2", 930},  {230, 2435, L, "ACC_NBJOUR", 80},
+    {670, 2435, L, "ACC_NBSEM", 80}, {210, 2525, L, "ACC_PREC1", 930}, {210, 2615, L, "ACC_PREC2", 930},
+};
 
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
 // column in its fonts (checked by the tests).
@@ -694,6 +735,21 @@ void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawYesNoBelow(canvas, 980, 1090, 1690, annex.Bool("CREDIT"));
     DrawValues(canvas, annex, kPage6Values);
     DrawPageFooter(canvas, AnnexPageText(6), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage7(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 2650, true);
+    DrawTexts(canvas, kPage7Texts);
+    SetFormFont(canvas, 13);
+    DrawFillInLine(canvas, 180, 2270, Pick("- horaire : ", "- schedule :"), 1140);
+    DrawLines(canvas, kPage7Lines);
+    DrawServiceRows(canvas, annex, 7);
+    DrawValues(canvas, annex, kPage7Values);
+    DrawPageFooter(canvas, AnnexPageText(7), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

@@ -36,5 +36,6 @@ void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout);
+void PaintAnnexPage7(const TLeaseRows &rows, printout::TPrintout &printout);
 
 } // namespace forms

@@ -106,7 +106,7 @@ TEST_F(AnnexPages, TextStaysOnTheSheetAndPagesAreNumberedOfEight)
 {
     const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2, forms::PaintAnnexPage3,
                                             forms::PaintAnnexPage4, forms::PaintAnnexPage5,
-                                            forms::PaintAnnexPage6};
+                                            forms::PaintAnnexPage6, forms::PaintAnnexPage7};
     for (int page = 1; page <= int(std::size(painters)); ++page) {
         for (const char *language : {"F", "A"}) {
             auto p = Paint(painters[page - 1], language);
