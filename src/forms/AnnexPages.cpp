@@ -4,6 +4,7 @@
 #include "forms/AnnexPages.h"
 #include "forms/StdPagesTables.h"
 
+#include "db/AnnexRows.h"
 #include "db/Settings.h"
 #include "printout/PageCanvas.h"
 #include "printout/Printout.h"
@@ -196,7 +197,7 @@ const TServiceRow kServiceRows[] = {
     {7, "INF_AUT1", kAll, 930, 965},  {7, "INF_AUT2", kAll, 1015, 1050}, {7, "INF_AUT3", kAll, 1100, 1135},
     {7, "INF_AUT4", kAll, 1185, 1220}, {7, "CABLO", kAll, 1510, 1545},   {7, "ANTENNE", kAll, 1600, 1635},
     {7, "TRANSPOR", kAll, 1730, 1765}, {7, "ACC_VISI", kAll, 1890, 1925}, {7, "ACC_COUR", kAll, 1975, 2010},
-    {7, "ACC_AUT1", kAll, 2060, 2095}, {7, "ACC_AUT2", kAll, 2145, 2180},
+    {7, "ACC_AUT1", kAll, 2060, 2095}, {7, "ACC_AUT2", kAll, 2145, 2180}, {8, "TRA", kAll, 590, 630},
 };
 
 void DrawServiceRows(TPageCanvas &canvas, const TRow &annex, int page)
@@ -418,6 +419,57 @@ const TValue kPage7Values[] = {
     {410, 2265, L, "ACC_HOR1", 730}, {210, 2350, L, "ACC_HOR2", 930},  {230, 2435, L, "ACC_NBJOUR", 80},
     {670, 2435, L, "ACC_NBSEM", 80}, {210, 2525, L, "ACC_PREC1", 930}, {210, 2615, L, "ACC_PREC2", 930},
 };
+
+// ---- Annex page 8 ----
+
+const TText kPage8Texts[] = {
+    {1400, 1070, 13, R, "Total du loyer supplémentaire", "Total additional rent"},
+    {260, 1190, 13, L, "Le loyer total à payer par le locataire est de :", "Total rent to be paid by the lessee is :"},
+    {330, 1275, 13, L, "Montant indiqué au bail", "Amount indicated in the lease"},
+    {330, 1360, 13, L, "Montant du loyer supplémentaire, s'il y a lieu (colonne 2)",
+     "Amount of additional rent, if any (Column 2)"},
+    {1410, 1360, 13, L, "+", nullptr},
+    {1410, 1440, 13, L, "=", nullptr},
+    {620, 1475, 3, L, "Préciser le terme (mois, semaine ou autre)", "Specify the term (month, week or other)"},
+    {130, 1610, 30, L, "Renseignements sur le personnel", "Information on personnel"},
+    {180, 1665, 13, L, "Le propriétaire a informé le locataire du nom et des fonctions",
+     "The landlord has informed the lessee of the names and duties"},
+    {180, 1715, 13, L, "des membres du personnel qui travaillent dans l'immeuble.",
+     "of the members of the personnel working in the immovable."},
+    {1825, 1710, 13, R, "Oui", "Yes"},
+    {1995, 1710, 13, R, "Non", "No"},
+    {1090, 1905, 26, C, "Attention : Chaque exemplaire doit être signé séparément.",
+     "Please note : Each copy must be signed separately."},
+    {130, 2020, 3, L, "Lieu de signature", "Place of signature"},
+    {130, 2130, 3, L, "Lieu de signature", "Place of signature"},
+    {130, 2240, 3, L, "Lieu de signature", "Place of signature"},
+    {130, 2350, 3, L, "Lieu de signature", "Place of signature"},
+    {750, 2020, 3, L, "Date", nullptr},
+    {750, 2130, 3, L, "Date", nullptr},
+    {750, 2240, 3, L, "Date", nullptr},
+    {750, 2350, 3, L, "Date", nullptr},
+    {1120, 2020, 3, L, "Signature du propriétaire (ou de son mandataire)", "Signature of landlord (or his mandatary)"},
+    {1120, 2130, 3, L, "Signature du locataire", "Signature of lessee"},
+    {1120, 2240, 3, L, "Signature du locataire", "Signature of lessee"},
+    {1120, 2350, 3, L, "Autre signataire (exemple : témoin ou autre)", "Other signatory (e.g., witness or other)"},
+};
+
+const TLine kPage8Lines[] = {
+    {180, 910, 1140, 910},    {1450, 985, 1450, 1085},  {1450, 1085, 1745, 1085}, {1745, 1085, 1745, 985},
+    {130, 1990, 720, 1990},   {750, 1990, 1070, 1990},  {1120, 1990, 2040, 1990}, {130, 2100, 720, 2100},
+    {750, 2100, 1070, 2100},  {1120, 2100, 2040, 2100}, {130, 2210, 720, 2210},   {750, 2210, 1070, 2210},
+    {1120, 2210, 2040, 2210}, {130, 2320, 720, 2320},   {750, 2320, 1070, 2320},  {1120, 2320, 2040, 2320},
+};
+
+// The column-2 total: every amount in the form's order, added in extended precision so
+// that the printed total does not depend on rounding along the way.
+double Column2Total(const TRow &annex)
+{
+    long double sum = 0;
+    for (const char *field : db::AnnexAmountFields())
+        sum += annex.Float(field);
+    return double(sum);
+}
 
 // The explanatory paragraphs, in our own words. Each line was broken to stay inside its
 // column in its fonts (checked by the tests).
@@ -750,6 +802,57 @@ void PaintAnnexPage7(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawServiceRows(canvas, annex, 7);
     DrawValues(canvas, annex, kPage7Values);
     DrawPageFooter(canvas, AnnexPageText(7), -10, 1090, 1655, 1660, 2070);
+}
+
+void PaintAnnexPage8(const TLeaseRows &rows, printout::TPrintout &printout)
+{
+    TPageCanvas &canvas = *printout.Canvas();
+    const TRow &annex = rows.annex;
+    const bool english = !db::IsFrench(db::PrintingLanguage());
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, 985, true);
+    // The row's texts are kept out of the columns.
+    SetFormFont(canvas, 27);
+    DrawText(canvas, 130, 630, QString(QChar(0x2022)));
+    DrawFitted(canvas, 180, 630,
+               Pick("Transport adapté pour les personnes handicapées", "Adapted transportation for handicapped persons"),
+               960);
+    SetFormFont(canvas, 13);
+    DrawFitted(canvas, 180, 720,
+               Pick("Horaire si différent de celui inscrit", "Schedule, if different from the schedule indicated"), 960);
+    SetFormFont(canvas, 13);
+    const int scheduleLine = DrawFillInLine(canvas, 180, 810, Pick("ci-dessus : ", "above : "), 1140, 0);
+    DrawServiceRows(canvas, annex, 8);
+    SetFormFont(canvas, 9);
+    DrawFitted(canvas, scheduleLine + 20, 805, annex.Text("TRA_HOR1"), 1140 - scheduleLine - 20);
+    DrawFitted(canvas, 180, 905, annex.Text("TRA_HOR2"), 960);
+
+    DrawTexts(canvas, kPage8Texts);
+    DrawLines(canvas, kPage8Lines);
+    const double total = Column2Total(annex);
+    DrawAmount(canvas, 1470, 1070, false, total);
+
+    SetFormFont(canvas, 13);
+    DrawFillInLine(canvas, 330, 1445, Pick("Loyer total par ", "Total rent per "), 1390, 0);
+    SetFormFont(canvas, 9);
+    DrawFitted(canvas, 620, 1440, annex.Text("TERME"), 760);
+    const double rent = annex.Float("MNTBAIL");
+    DrawAmount(canvas, 1470, 1270, true, rent);
+    DrawAmount(canvas, 1470, 1360, true, total);
+    DrawAmount(canvas, 1470, 1450, true, rent + total);
+    if (english)
+        DrawLine(canvas, 1485, 1460, 1730, 1460);
+    else
+        DrawLine(canvas, 1470, 1460, 1710, 1460);
+
+    DrawFrame(canvas, 115, 1550, 2065, 1765, 5);
+    DrawYesNoBelow(canvas, 1840, 2010, 1680, annex.Bool("RENSEIGNEM"));
+
+    DrawFrame(canvas, 115, 1830, 2065, 2420, 5);
+    BeginSectionBand(canvas, 300, 1765, 1880, 1850, 16);
+    canvas.TextOut(1090, -1825, QStringLiteral("SIGNATURES"));
+    EndSectionBand(canvas);
+    DrawPageFooter(canvas, AnnexPageText(8), -10, 1090, 1655, 1660, 2070);
 }
 
 } // namespace forms

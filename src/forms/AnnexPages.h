@@ -37,5 +37,6 @@ void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout);
 void PaintAnnexPage7(const TLeaseRows &rows, printout::TPrintout &printout);
+void PaintAnnexPage8(const TLeaseRows &rows, printout::TPrintout &printout);
 
 } // namespace forms

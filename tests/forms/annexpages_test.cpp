@@ -3,6 +3,7 @@
 
 #include "LeaseFixture.h"
 
+#include "db/AnnexRows.h"
 #include "forms/AnnexPages.h"
 #include "forms/StdPagesTables.h"
 #include "printout/PageCanvas.h"
@@ -106,7 +107,8 @@ TEST_F(AnnexPages, TextStaysOnTheSheetAndPagesAreNumberedOfEight)
 {
     const forms::TPagePainter painters[] = {forms::PaintAnnexPage1, forms::PaintAnnexPage2, forms::PaintAnnexPage3,
                                             forms::PaintAnnexPage4, forms::PaintAnnexPage5,
-                                            forms::PaintAnnexPage6, forms::PaintAnnexPage7};
+                                            forms::PaintAnnexPage6, forms::PaintAnnexPage7,
+                                            forms::PaintAnnexPage8};
     for (int page = 1; page <= int(std::size(painters)); ++page) {
         for (const char *language : {"F", "A"}) {
             auto p = Paint(painters[page - 1], language);
@@ -169,6 +171,53 @@ TEST_F(AnnexPages, ServiceRowsShowTheirBoxesAndEmptyAmountsAsZero)
         EXPECT_FALSE(Crossed(image, 1880, 700));
         EXPECT_FALSE(Crossed(image, 1280, 2270));
         EXPECT_TRUE(Crossed(image, 1880, 2270));
+    }
+    db::InitSettings();
+}
+
+TEST_F(AnnexPages, Page8TotalsAddEveryAmountAndStarTheRent)
+{
+    // The amount printed in column 2 on a baseline (drawn 5 units above it).
+    const auto amountAt = [](const std::vector<printout::TTextRun> &runs, int baseline) {
+        for (const auto &r : runs)
+            if (r.box.left() > 1450 && r.box.right() < 1745 && r.box.top() < baseline - 5 && r.box.bottom() > baseline - 5)
+                return r.text;
+        return QString();
+    };
+    const auto money = [](long double v) {
+        QLocale locale = QLocale::system();
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(double(v), 'f', 2);
+    };
+    const auto amounts = db::AnnexAmountFields();
+    struct Case {
+        const char *name;
+        bool empty;
+    };
+    for (const Case c : {Case{"no amounts", true}, Case{"some negative", false}}) {
+        m_annex->First();
+        m_annex->Edit();
+        long double sum = 0;
+        for (size_t i = 0; i < amounts.size(); ++i) {
+            dataset::TField *f = m_annex->FieldByName(QLatin1String(amounts[i]));
+            if (c.empty) {
+                f->Clear();
+            } else {
+                const double v = i % 4 == 0 ? -12.35 : 7.1 + double(i);
+                f->SetAsFloat(v);
+                sum += v;
+            }
+        }
+        m_annex->Post();
+        const double rent = m_annex->FieldByName(QStringLiteral("MNTBAIL"))->AsFloat();
+        const auto runs = Runs(*Paint(forms::PaintAnnexPage8, "F"), 1);
+        EXPECT_EQ(amountAt(runs, 1070), money(sum)) << c.name;
+        const QString rentRun = amountAt(runs, 1270), addedRun = amountAt(runs, 1360), totalRun = amountAt(runs, 1450);
+        EXPECT_TRUE(rentRun.startsWith(QLatin1Char('*')) && rentRun.endsWith(money(rent))) << c.name;
+        EXPECT_TRUE(addedRun.startsWith(QLatin1Char('*')) && addedRun.endsWith(money(sum))) << c.name;
+        EXPECT_TRUE(totalRun.startsWith(QLatin1Char('*')) && totalRun.endsWith(money(rent + sum))) << c.name;
+        if (c.empty)
+            EXPECT_EQ(totalRun, rentRun);
     }
     db::InitSettings();
 }
