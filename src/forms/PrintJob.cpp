@@ -3,6 +3,7 @@
 #include "dataset/Field.h"
 #include "dataset/Table.h"
 #include "db/Settings.h"
+#include "forms/AnnexPages.h"
 #include "forms/StdPages.h"
 #include "printout/Printout.h"
 
@@ -16,12 +17,13 @@ struct TPlanRow {
     TPagePainter cooperative;
 };
 
-// The page plan: the cooperative and Annex painters join it as they are written.
+// The page plan: the cooperative painters join it as they are written. The Annex pages
+// wait for them on the cooperative side, so that no cooperative lease prints as an Annex alone.
 const TPlanRow kPlan[] = {
-    {1, PaintStdPage1, nullptr},
-    {2, PaintStdPage2, nullptr},
-    {3, PaintStdPage3, nullptr},
-    {4, PaintStdPage4, nullptr},
+    {1, PaintStdPage1, nullptr},   {2, PaintStdPage2, nullptr},   {3, PaintStdPage3, nullptr},
+    {4, PaintStdPage4, nullptr},   {5, PaintAnnexPage1, nullptr}, {6, PaintAnnexPage2, nullptr},
+    {7, PaintAnnexPage3, nullptr}, {8, PaintAnnexPage4, nullptr}, {9, PaintAnnexPage5, nullptr},
+    {10, PaintAnnexPage6, nullptr}, {11, PaintAnnexPage7, nullptr}, {12, PaintAnnexPage8, nullptr},
 };
 
 } // namespace

@@ -27,7 +27,7 @@ QStringList PageFooters(const printout::TPrintout &p)
     QStringList out;
     for (int i = 1; i <= p.PageCount(); ++i)
         for (const auto &r : printout::TextRuns(*p.PageMetafile(i)))
-            if (r.text.startsWith(QLatin1String("Page ")) && r.text.endsWith(QLatin1String(" 10")))
+            if (r.text.startsWith(QLatin1String("Page ")) && (r.text.endsWith(QLatin1String(" 10")) || r.text.endsWith(QLatin1String(" 8"))))
                 out << r.text;
     return out;
 }
@@ -58,6 +58,23 @@ TEST_F(PrintJob, StandardLeaseDrawsFourPagesAndRangesStopThere)
     EXPECT_EQ(PageFooters(*range), (QStringList{QStringLiteral("Page 3 de 10"), QStringLiteral("Page 4 de 10")}));
     auto past = Print(n, 5, 12);
     EXPECT_EQ(past->PageCount(), 0);
+}
+
+TEST_F(PrintJob, ElderlyLeaseWithAnnexPrintsTwelvePagesAndRangesSelectTheAnnex)
+{
+    const QString n = FindLease([](const QString &k) { return forms::IsElderlyKey(k) && !forms::IsCooperativeKey(k); });
+    SetFields(n, {{"LANGUEIMP", "A"}});
+    auto all = Print(n);
+    EXPECT_TRUE(m_rows.annex.Present());
+    EXPECT_EQ(m_drawn, 12);
+    const QStringList footers = PageFooters(*all);
+    ASSERT_EQ(footers.size(), 12);
+    EXPECT_EQ(footers.at(3), QStringLiteral("Page 4 of 10"));
+    EXPECT_EQ(footers.at(4), QStringLiteral("Page 1 of 8"));
+    EXPECT_EQ(footers.at(11), QStringLiteral("Page 8 of 8"));
+    auto annex = Print(n, 5, 12);
+    EXPECT_EQ(annex->PageCount(), 8);
+    EXPECT_EQ(PageFooters(*annex).first(), QStringLiteral("Page 1 of 8"));
 }
 
 TEST_F(PrintJob, ElderlyLeaseWithoutAnnexPrintsItsLeasePagesOnly)
