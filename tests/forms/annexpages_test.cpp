@@ -80,8 +80,9 @@ TEST_F(AnnexPages, ColumnHeadsHaveOneShrunkHeightInBothLanguages)
     // Every head inside its column (x 1155 to 2065).
     for (const auto *runs : {&fr, &en})
         for (const auto &r : *runs)
-            if (r.box.top() > 160)
+            if (r.box.top() > 160) {
                 EXPECT_TRUE(r.box.left() >= 1155 && r.box.right() <= 2065) << r.text.toStdString();
+            }
     db::InitSettings();
 }
 
@@ -216,8 +217,9 @@ TEST_F(AnnexPages, Page8TotalsAddEveryAmountAndStarTheRent)
         EXPECT_TRUE(rentRun.startsWith(QLatin1Char('*')) && rentRun.endsWith(money(rent))) << c.name;
         EXPECT_TRUE(addedRun.startsWith(QLatin1Char('*')) && addedRun.endsWith(money(sum))) << c.name;
         EXPECT_TRUE(totalRun.startsWith(QLatin1Char('*')) && totalRun.endsWith(money(rent + sum))) << c.name;
-        if (c.empty)
+        if (c.empty) {
             EXPECT_EQ(totalRun, rentRun);
+        }
     }
     db::InitSettings();
 }
