@@ -169,6 +169,23 @@ TEST_F(PrintCommand, DialogOffersTheLeasePagesAndPrintsTheRangeChosen)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+TEST_F(PrintCommand, DialogOffersTheAnnexPagesOfAnElderlyLease)
+{
+    const QString n = FindLease([](const QString &k) { return forms::IsElderlyKey(k) && !forms::IsCooperativeKey(k); });
+    ASSERT_TRUE(m_annex->FindKey(n));
+    int offered = 0;
+    forms::SetLeasePrintDialogHook([&](QPrintDialog &dialog) {
+        offered = dialog.maxPage();
+        dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+        dialog.setFromTo(5, 12);
+        return int(QDialog::Accepted);
+    });
+    ASSERT_TRUE(m_lease->FindKey(n));
+    forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPrint, *m_lease, *m_lessor, *m_annex, true);
+    EXPECT_EQ(offered, 12);
+    EXPECT_EQ(PdfPages(m_pdf), 8);
+}
+
 TEST_F(PrintCommand, WhatTheDialogSetsGoesWithTheJob)
 {
     const QString n = StandardLease();

@@ -3,6 +3,7 @@
 
 #include "ToolTestUtil.h"
 
+#include "db/AnnexRows.h"
 #include "db/Demo.h"
 #include "db/Schema.h"
 #include "dbase/Table.h"
@@ -128,5 +129,51 @@ TEST_F(ToolPages, RenderThatDrawsNoPageFailsAndWritesNothing)
             EXPECT_TRUE(out.isEmpty());
         }
         EXPECT_TRUE(QDir(target->path()).isEmpty());
+    }
+}
+
+// An elderly lease with its Annex row renders as twelve pages, and their PDF reads as a
+// schedule ending on the total rent.
+TEST_F(ToolPages, ElderlyLeaseRendersItsEightAnnexPagesIntoAPdf)
+{
+    // The Annex row of a standard (not cooperative) elderly lease.
+    QStringList elderly;
+    {
+        dbase::Table leases(db::TableFile(Dir(), db::kBailStd, "dbf"), dbase::Table::Mode::ReadOnly);
+        dbase::Record r;
+        for (uint32_t i = 1; leases.ReadRecord(i, r); ++i)
+            if (r.AsString(QStringLiteral("BAILAHCOOP")).startsWith(QLatin1String("ON")))
+                elderly << r.AsString(QStringLiteral("NOBAIL")).trimmed();
+    }
+    dbase::Table annex(db::TableFile(Dir(), db::kAnnexe, "dbf"), dbase::Table::Mode::ReadOnly);
+    dbase::Record row;
+    QString number;
+    for (uint32_t i = 1; number.isEmpty() && annex.ReadRecord(i, row); ++i)
+        if (elderly.contains(row.AsString(QStringLiteral("NOBAIL")).trimmed()))
+            number = row.AsString(QStringLiteral("NOBAIL")).trimmed();
+    ASSERT_FALSE(number.isEmpty()) << "no elderly standard lease with an Annex in the demo";
+    double total = row.AsString(QStringLiteral("MNTBAIL")).trimmed().toDouble();
+    for (const char *field : db::AnnexAmountFields())
+        total += row.AsString(QLatin1String(field)).trimmed().toDouble();
+
+    auto out = testsupport::TempDir();
+    QString listing, err;
+    ASSERT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), number, QStringLiteral("--emf"),
+                    out->filePath(QStringLiteral("p"))}, &listing, &err), 0)
+        << err.toStdString();
+    QStringList pages;
+    for (int p = 1; p <= 12; ++p)
+        pages << out->filePath(QStringLiteral("p-%1.emf").arg(p));
+    ASSERT_EQ(listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 12) << listing.toStdString();
+    const QString pdf = out->filePath(QStringLiteral("lease.pdf"));
+    ASSERT_EQ(Tool(QStringList{QStringLiteral("pdf"), pdf} + pages, nullptr, &err), 0) << err.toStdString();
+    if (testsupport::HaveProgram(QStringLiteral("qpdf"))) {
+        EXPECT_EQ(testsupport::Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}), 0);
+    }
+    if (testsupport::HaveProgram(QStringLiteral("pdftotext"))) {
+        QString text;
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text), 0);
+        EXPECT_TRUE(text.contains(QLatin1String("ANNEXE AU BAIL")) || text.contains(QLatin1String("SCHEDULE TO THE LEASE")));
+        EXPECT_TRUE(text.contains(QString::number(total, 'f', 2))) << total;
     }
 }
