@@ -675,6 +675,23 @@ int AnnexProseEnd(TPageCanvas &canvas, const TAnnexProse &line)
     return x;
 }
 
+namespace {
+
+// The footer of Annex pages 2 to 8: its own positions, "Page n de 8".
+void DrawAnnexFooter(TPageCanvas &canvas, int page)
+{
+    DrawPageFooter(canvas, AnnexPageText(page), -10, 1090, 1655, 1660, 2070);
+}
+
+// Pages 3 to 8 open on the continued services table, whose frame ends at bottom.
+void BeginListPage(TPageCanvas &canvas, int bottom)
+{
+    RestoreNormalState(canvas);
+    DrawServicesHeader(canvas, 160, bottom, true);
+}
+
+} // namespace
+
 void PaintAnnexPage1(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
@@ -722,15 +739,14 @@ void PaintAnnexPage2(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawProse(canvas, 2);
     DrawBoxes(canvas, annex, kPage2Boxes);
     DrawValues(canvas, annex, kPage2Values);
-    DrawPageFooter(canvas, AnnexPageText(2), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 2);
 }
 
 void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 2650, true);
+    BeginListPage(canvas, 2650);
     DrawTexts(canvas, kPage3Texts);
     SetFormFont(canvas, 13);
     DrawFillInLine(canvas, 180, 945, Pick("nombre de laveuses ", "number of washers"), 820);
@@ -738,44 +754,41 @@ void PaintAnnexPage3(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawLines(canvas, kPage3Lines);
     DrawServiceRows(canvas, annex, 3);
     DrawValues(canvas, annex, kPage3Values);
-    DrawPageFooter(canvas, AnnexPageText(3), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 3);
 }
 
 void PaintAnnexPage4(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 2650, true);
+    BeginListPage(canvas, 2650);
     DrawTexts(canvas, kPage4Texts);
     DrawLines(canvas, kPage4Lines);
     DrawServiceRows(canvas, annex, 4);
     DrawYesNoBelow(canvas, 975, 1075, 2520, annex.Bool("MED_CONSER"));
     DrawValues(canvas, annex, kPage4Values);
-    DrawPageFooter(canvas, AnnexPageText(4), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 4);
 }
 
 void PaintAnnexPage5(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 2650, true);
+    BeginListPage(canvas, 2650);
     DrawTexts(canvas, kPage5Texts);
     SetFormFont(canvas, 13);
     DrawFillInLine(canvas, 210, 820, Pick("- horaire: ", "- schedule:"), 1140);
     DrawLines(canvas, kPage5Lines);
     DrawServiceRows(canvas, annex, 5);
     DrawValues(canvas, annex, kPage5Values);
-    DrawPageFooter(canvas, AnnexPageText(5), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 5);
 }
 
 void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 2650, true);
+    BeginListPage(canvas, 2650);
     DrawTexts(canvas, kPage6Texts);
     SetFormFont(canvas, 13);
     DrawFillInLine(canvas, 210, 715, Pick("horaire : ", "schedule:"), 1140);
@@ -786,22 +799,21 @@ void PaintAnnexPage6(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawYesNoBelow(canvas, 980, 1090, 1470, annex.Bool("INV_REPAS"));
     DrawYesNoBelow(canvas, 980, 1090, 1690, annex.Bool("CREDIT"));
     DrawValues(canvas, annex, kPage6Values);
-    DrawPageFooter(canvas, AnnexPageText(6), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 6);
 }
 
 void PaintAnnexPage7(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 2650, true);
+    BeginListPage(canvas, 2650);
     DrawTexts(canvas, kPage7Texts);
     SetFormFont(canvas, 13);
     DrawFillInLine(canvas, 180, 2270, Pick("- horaire : ", "- schedule :"), 1140);
     DrawLines(canvas, kPage7Lines);
     DrawServiceRows(canvas, annex, 7);
     DrawValues(canvas, annex, kPage7Values);
-    DrawPageFooter(canvas, AnnexPageText(7), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 7);
 }
 
 void PaintAnnexPage8(const TLeaseRows &rows, printout::TPrintout &printout)
@@ -809,8 +821,7 @@ void PaintAnnexPage8(const TLeaseRows &rows, printout::TPrintout &printout)
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &annex = rows.annex;
     const bool english = !db::IsFrench(db::PrintingLanguage());
-    RestoreNormalState(canvas);
-    DrawServicesHeader(canvas, 160, 985, true);
+    BeginListPage(canvas, 985);
     // The row's texts are kept out of the columns.
     SetFormFont(canvas, 27);
     DrawText(canvas, 130, 630, QString(QChar(0x2022)));
@@ -852,7 +863,7 @@ void PaintAnnexPage8(const TLeaseRows &rows, printout::TPrintout &printout)
     BeginSectionBand(canvas, 300, 1765, 1880, 1850, 16);
     canvas.TextOut(1090, -1825, QStringLiteral("SIGNATURES"));
     EndSectionBand(canvas);
-    DrawPageFooter(canvas, AnnexPageText(8), -10, 1090, 1655, 1660, 2070);
+    DrawAnnexFooter(canvas, 8);
 }
 
 } // namespace forms
