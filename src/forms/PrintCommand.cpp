@@ -11,6 +11,7 @@
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
 
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -43,61 +44,22 @@ int g_dialogCopies = 0;
 // The pages asked for; false when the user cancelled.
 bool AskPages(QWidget *owner, int highest, int &first, int &last)
 {
-    printout::TPrinter &app = printout::ApplicationPrinter();
-    QPrinter *device = app.Device();
     first = 1;
     last = kAllPages;
+    QPrinter *device = printout::ApplicationPrinter().Device();
     if (!device)
         return true; // no printer: the printout says so when it is printed
     QPrintDialog dialog(device, owner);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, highest);
     dialog.setFromTo(1, highest);
-    if (g_dialogCopies > 0)
-        device->setCopyCount(g_dialogCopies);
-    const int result = DialogHook() ? DialogHook()(dialog) : dialog.exec();
-    if (result != QDialog::Accepted)
+    if (!RunLeasePrintDialog(dialog))
         return false;
-    g_dialogCopies = device->copyCount();
-    // What else the dialog set (paper, tray, duplex, collation) goes with the job: the
-    // printout copies the application printer.
-    app.TakeJobSettings(*device);
-    const printout::TPaper paper = printout::PrinterPaper(*device);
-    if (paper.sizeCode != 0)
-        app.SetPaper(paper);
     if (dialog.printRange() == QAbstractPrintDialog::PageRange && dialog.fromPage() > 0) {
         first = std::clamp(dialog.fromPage(), 1, kAllPages);
         last = std::clamp(dialog.toPage(), first, kAllPages);
     }
-    // Another queue chosen in the dialog becomes the application's printer.
-    const QString chosen = device->printerName();
-    if (!chosen.isEmpty() && chosen.compare(app.Name(), Qt::CaseInsensitive) != 0) {
-        if (auto other = printout::TPrinter::Named(chosen)) {
-            other->CopyJobSettings(app);
-            other->SetPaper(app.Paper());
-            printout::SetApplicationPrinter(std::move(other));
-        }
-    }
     return true;
-}
-
-void ShowPreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout)
-{
-    QMdiArea *area = nullptr;
-    for (QWidget *w = owner; w && !area; w = w->parentWidget())
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
-            area = sub->mdiArea();
-    printout::TFPrintPreview *preview = nullptr;
-    if (area) {
-        preview = printout::TFPrintPreview::ShowInMdi(area, std::move(printout));
-    } else {
-        // Outside the main window (a window of its own), the preview is a window too.
-        preview = new printout::TFPrintPreview(nullptr, std::move(printout));
-        preview->setAttribute(Qt::WA_DeleteOnClose);
-        preview->resize(900, 1000);
-        preview->show();
-    }
-    CurrentPreview() = preview;
 }
 
 } // namespace
@@ -140,7 +102,7 @@ void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lea
     PrintLease(first, last, rows, *printout);
 
     if (button == TPrintButton::SBPreview) {
-        ShowPreview(owner, std::move(printout));
+        ShowLeasePreview(owner, std::move(printout));
         return;
     }
     try {
@@ -149,6 +111,67 @@ void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lea
         wait.reset();
         ui::ErrorBox(e.Message(), owner);
     }
+}
+
+bool RunLeasePrintDialog(QPrintDialog &dialog)
+{
+    printout::TPrinter &app = printout::ApplicationPrinter();
+    QPrinter *device = dialog.printer();
+    if (g_dialogCopies > 0)
+        device->setCopyCount(g_dialogCopies);
+    const int result = DialogHook() ? DialogHook()(dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return false;
+    g_dialogCopies = device->copyCount();
+    // What else the dialog set (paper, tray, duplex, collation) goes with the job: the
+    // printout copies the application printer.
+    app.TakeJobSettings(*device);
+    const printout::TPaper paper = printout::PrinterPaper(*device);
+    if (paper.sizeCode != 0)
+        app.SetPaper(paper);
+    // Another queue chosen in the dialog becomes the application's printer.
+    const QString chosen = device->printerName();
+    if (!chosen.isEmpty() && chosen.compare(app.Name(), Qt::CaseInsensitive) != 0) {
+        if (auto other = printout::TPrinter::Named(chosen)) {
+            other->CopyJobSettings(app);
+            other->SetPaper(app.Paper());
+            printout::SetApplicationPrinter(std::move(other));
+        }
+    }
+    return true;
+}
+
+int LeasePrintCopies()
+{
+    return g_dialogCopies;
+}
+
+int PrintWholeLease(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint,
+                    printout::TPrintout &printout)
+{
+    return PrintLease(1, kAllPages, PositionPrintRows(lease, lessor, annexPrint), printout);
+}
+
+void ShowLeasePreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout)
+{
+    QMdiArea *area = nullptr;
+    for (QWidget *w = owner; w && !area; w = w->parentWidget()) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
+            area = sub->mdiArea();
+        else if (auto *frame = qobject_cast<QMainWindow *>(w))
+            area = qobject_cast<QMdiArea *>(frame->centralWidget()); // a dialog of the main window
+    }
+    printout::TFPrintPreview *preview = nullptr;
+    if (area) {
+        preview = printout::TFPrintPreview::ShowInMdi(area, std::move(printout));
+    } else {
+        // Outside the main window (a window of its own), the preview is a window too.
+        preview = new printout::TFPrintPreview(nullptr, std::move(printout));
+        preview->setAttribute(Qt::WA_DeleteOnClose);
+        preview->resize(900, 1000);
+        preview->show();
+    }
+    CurrentPreview() = preview;
 }
 
 printout::TFPrintPreview *CurrentLeasePreview()

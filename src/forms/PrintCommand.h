@@ -8,6 +8,7 @@
 #include <QDate>
 
 #include <functional>
+#include <memory>
 
 class QPrintDialog;
 class QWidget;
@@ -17,6 +18,7 @@ class TTable;
 }
 namespace printout {
 class TFPrintPreview;
+class TPrintout;
 }
 
 namespace forms {
@@ -35,6 +37,22 @@ TLeaseRows PositionPrintRows(const dataset::TTable &lease, dataset::TTable &less
 // restored on every way out.
 void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lease, dataset::TTable &lessor,
                        dataset::TTable &annexPrint, bool windowAnnexPresent);
+
+// Draws every page of the lease that is current in lease (4, or 12 for an elderly kind with
+// its Annex row) after putting the lessor and Annex cursors on its rows; returns the pages drawn.
+int PrintWholeLease(const dataset::TTable &lease, dataset::TTable &lessor, dataset::TTable &annexPrint,
+                    printout::TPrintout &printout);
+
+// Shows a print dialog prepared by the caller on the application printer's device (through
+// the hook in tests) with the copies it was last left with; once accepted, its copies, job
+// settings, paper and queue become the application's. False when the user cancelled.
+bool RunLeasePrintDialog(QPrintDialog &dialog);
+// The copies the print dialog was last left with (0: the printer's own), for previews too.
+int LeasePrintCopies();
+
+// Hands the printout to a new preview window, in the main window's work area when owner is
+// in it, and makes that window the current preview.
+void ShowLeasePreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout);
 
 // The preview window the last preview command showed (null once it is closed).
 printout::TFPrintPreview *CurrentLeasePreview();
