@@ -283,14 +283,19 @@ void DrawCheckBox(TPageCanvas &canvas, int left, int top, bool marked)
     canvas.SetPenWidth(1);
 }
 
-void DrawYesNo(TPageCanvas &canvas, int x1, int x2, int baseline, int boxTop, bool value)
+void DrawYesNoOrNeither(TPageCanvas &canvas, int x1, int x2, int baseline, int boxTop, std::optional<bool> value)
 {
     canvas.SetTextAlign(AlignFlags(TAnchor::Right));
     canvas.TextOut(x1, -baseline, db::PickPrintText(QStringLiteral("Oui"), QStringLiteral("Yes")));
-    DrawCheckBox(canvas, x1 + 10, boxTop, value);
+    DrawCheckBox(canvas, x1 + 10, boxTop, value == true);
     canvas.TextOut(x2, -baseline, db::PickPrintText(QStringLiteral("Non"), QStringLiteral("No")));
-    DrawCheckBox(canvas, x2 + 10, boxTop, !value);
+    DrawCheckBox(canvas, x2 + 10, boxTop, value == false);
     canvas.SetTextAlign(AlignFlags(TAnchor::Left));
+}
+
+void DrawYesNo(TPageCanvas &canvas, int x1, int x2, int baseline, int boxTop, bool value)
+{
+    DrawYesNoOrNeither(canvas, x1, x2, baseline, boxTop, value);
 }
 
 int DrawFillInLine(TPageCanvas &canvas, int x, int baseline, const QString &label, int lineEnd, int below)

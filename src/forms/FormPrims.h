@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace printout {
@@ -88,6 +89,8 @@ void DrawCheckBox(TPageCanvas &canvas, int left, int top, bool marked);
 // "Oui"/"Yes" ending at x1 and "Non"/"No" ending at x2 on baseline, each followed by a
 // check box 10 units right whose top is boxTop; "Non" is marked unless value is true.
 void DrawYesNo(TPageCanvas &canvas, int x1, int x2, int baseline, int boxTop, bool value);
+// The same pair for a field that may be empty: neither box is marked then.
+void DrawYesNoOrNeither(TPageCanvas &canvas, int x1, int x2, int baseline, int boxTop, std::optional<bool> value);
 // A label at (x, baseline), then a line from its end to lineEnd, below units under the
 // baseline. Returns the x where the line starts.
 int DrawFillInLine(TPageCanvas &canvas, int x, int baseline, const QString &label, int lineEnd, int below = 4);

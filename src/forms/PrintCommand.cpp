@@ -78,10 +78,10 @@ TLeaseRows PositionPrintRows(const dataset::TTable &lease, dataset::TTable &less
 }
 
 void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lease, dataset::TTable &lessor,
-                       dataset::TTable &annexPrint, bool windowAnnexPresent)
+                       dataset::TTable &annexPrint, bool windowAnnexPresent, bool repositionAfterDialog)
 {
     std::optional<ui::TWaitCursor> wait(std::in_place);
-    const TLeaseRows rows = PositionPrintRows(lease, lessor, annexPrint);
+    TLeaseRows rows = PositionPrintRows(lease, lessor, annexPrint);
 
     int first = 1, last = kAllPages;
     if (button == TPrintButton::SBPrint) {
@@ -99,7 +99,15 @@ void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lea
     printout->SetPageColor(0x00FFFFFF);
     printout->SetCopies(g_dialogCopies);
     CalibrateFormFonts();
-    PrintLease(first, last, rows, *printout);
+    if (repositionAfterDialog)
+        rows = PositionPrintRows(lease, lessor, annexPrint);
+    try {
+        PrintLease(first, last, rows, *printout);
+    } catch (const ENoPainter &e) {
+        wait.reset();
+        ui::ErrorBox(e.Message(), owner);
+        return; // no empty preview, nothing sent to the printer
+    }
 
     if (button == TPrintButton::SBPreview) {
         ShowLeasePreview(owner, std::move(printout));

@@ -3,6 +3,7 @@
 #include "forms/StdPages.h"
 #include "forms/StdPagesTables.h"
 
+#include "printout/EmfFormat.h"
 #include "printout/PageCanvas.h"
 #include "printout/Printout.h"
 
@@ -17,33 +18,7 @@ constexpr TAnchor L = TAnchor::Left, C = TAnchor::Centre;
 // ---- Section A ----
 
 const TText kPartyTexts[] = {
-    {600, 520, 31, C, "le locataire", "the lessee"},
-    {600, 870, 31, C, "le locataire", "the lessee"},
     {1570, 520, 31, C, "et le propriétaire (locateur)", "and the landlord (lessor)"},
-    // first lessee
-    {130, 585, 3, L, "Nom", "Name"},
-    {130, 655, 3, L, "N°", "No."},
-    {315, 655, 3, L, "Rue", "Street"},
-    {855, 655, 3, L, "App.", "Apt."},
-    {130, 730, 3, L, "Municipalité", "Municipality"},
-    {775, 700, 3, L, "Code", "Postal"},
-    {775, 730, 3, L, "postal", "code"},
-    {130, 780, 3, L, "Téléphone", "Telephone"},
-    {130, 810, 3, L, "(domicile)", nullptr},
-    {610, 780, 3, L, "Téléphone", "Telephone"},
-    {610, 810, 3, L, "(autre)", "(other)"},
-    // second lessee
-    {130, 925, 3, L, "Nom", "Name"},
-    {130, 995, 3, L, "N°", "No."},
-    {315, 995, 3, L, "Rue", "Street"},
-    {855, 995, 3, L, "App.", "Apt."},
-    {130, 1065, 3, L, "Municipalité", "Municipality"},
-    {775, 1035, 3, L, "Code", "Postal"},
-    {775, 1065, 3, L, "postal", "code"},
-    {130, 1120, 3, L, "Téléphone", "Telephone"},
-    {130, 1150, 3, L, "(domicile)", nullptr},
-    {610, 1120, 3, L, "Téléphone", "Telephone"},
-    {610, 1150, 3, L, "(autre)", "(other)"},
     // lessor
     {1115, 585, 3, L, "Nom", "Name"},
     {1115, 655, 3, L, "N°", "No."},
@@ -70,21 +45,15 @@ const TText kPartyTexts[] = {
 };
 
 const TLine kPartyLines[] = {
-    {130, 595, 1070, 595},   {130, 665, 1070, 665},   {130, 740, 1070, 740},   {130, 820, 1070, 820},
-    {130, 935, 1070, 935},   {130, 1005, 1070, 1005}, {130, 1075, 1070, 1075}, {1115, 595, 2055, 595},
+    {1115, 595, 2055, 595},
     {1115, 665, 2055, 665},  {1115, 740, 2055, 740},  {1115, 820, 2055, 820},  {1115, 935, 2055, 935},
     {1115, 1010, 2055, 1010}, {1085, 450, 1085, 1160},
 };
 
-const TValue kLesseeValues[] = {
-    {250, 585, L, "A_NOM1", 820},                   {235, 655, C, "A_NO1", 120},
-    {600, 655, C, "A_RUE1", 400},                   {1000, 655, C, "A_APP1", 130},
-    {530, 730, C, "A_MUNIC1", 470},                 {900, 730, L, "A_CP1", 165},
-    {300, 810, L, "A_TELDOM1", 300, TShow::Phone},  {750, 810, L, "A_TELAUT1", 320, TShow::Phone},
-    {250, 925, L, "A_NOM2", 820},                   {235, 995, C, "A_NO2", 120},
-    {600, 995, C, "A_RUE2", 400},                   {1000, 995, C, "A_APP2", 130},
-    {530, 1065, C, "A_MUNIC2", 470},                {900, 1065, L, "A_CP2", 165},
-    {300, 1145, L, "A_TELDOM2", 300, TShow::Phone}, {750, 1145, L, "A_TELAUT2", 320, TShow::Phone},
+// The two lessees: their baselines and lines (the telephones of the second have no line).
+const TLesseeLayout kLessees[2] = {
+    {520, 585, 655, 730, 700, 780, 810, 595, 665, 740, 820, 810},
+    {870, 925, 995, 1065, 1035, 1120, 1150, 935, 1005, 1075, 0, 1145},
 };
 
 const TValue kLessorValues[] = {
@@ -104,9 +73,6 @@ const TText kDwellingTexts[] = {
     {130, 1815, 9, L,
      "mais pas plus du tiers de la superficie totale ne servira à cette dernière fin (art. 1892 C.c.V.).",
      "but no more than one-third of the total area will be used for that second purpose (art. 1892 C.C.V.)."},
-    {130, 1890, 9, L, "Stationnement extérieur", "Outdoor parking"},
-    {130, 1955, 9, L, "Stationnement intérieur", "Indoor parking"},
-    {130, 2020, 9, L, "Remise/espace de rangement", "Locker/storage space"},
     {130, 2170, 9, L, "Des meubles sont loués et inclus dans le loyer.", "Furniture is leased and included in the rent."},
     {130, 2225, 25, L, "Cuisine", "Kitchen"},
     {630, 2225, 25, L, "Chambre(s)", "Rooms"},
@@ -128,8 +94,7 @@ const TText kDwellingTexts[] = {
     {1680, 2315, 9, L, "Sécheuse", "Dryer"},
 };
 
-const TBox kDwellingBoxes[] = {
-    {660, 1860, "B_EXT"},       {660, 1925, "B_INT"},      {660, 1990, "B_REMISE"},
+const TBox kFurnitureBoxes[] = {
     {470, 2235, "B_CUIS"},      {470, 2280, "B_REFRIG"},   {470, 2325, "B_TABLE"},
     {470, 2370, "B_CHAISE"},    {470, 2460, "B_LAVEVAIS"}, {980, 2235, "B_LIT"},
     {980, 2370, "B_COMMOD"},    {980, 2460, "B_TABNUI"},   {1500, 2235, "B_DIVAN"},
@@ -149,18 +114,8 @@ struct TFill {
     int lineEnd;
 };
 
-const TFill kDwellingFills[] = {
-    {1700, 1485, "App. ", "Apt. ", 2032},
-    {130, 1550, "Municipalité ", "Municipality ", 1387},
-    {1405, 1550, "Code postal ", "Postal code ", 2032},
-    {130, 1615, "Nombre de pièces ", "Number of rooms ", 628},
-    {770, 1890, "Nombre de places ", "Number of places", 1288},
-    {1297, 1890, "Emplacements ", "Parking spaces ", 2032},
-    {770, 1955, "Nombre de places ", "Number of places", 1288},
-    {1297, 1955, "Emplacements ", "Parking spaces ", 2032},
-    {770, 2020, "Précisions ", "Specify ", 2032},
-    {130, 2090, "Autres ", "Other ", 2032},
-    // furniture counts and sizes
+// Furniture counts and sizes.
+const TFill kFurnitureFills[] = {
     {150, 2450, "nombre ", "number ", 463},
     {650, 2315, "nombre ", "number ", 970},
     {650, 2360, "format ", "size ", 970},
@@ -176,12 +131,8 @@ const TLine kDwellingLines[] = {
     {1680, 2450, 2032, 2450}, {1680, 2495, 2032, 2495}, {1680, 2540, 2032, 2540},
 };
 
-const TValue kDwellingValues[] = {
-    {275, 1485, C, "B_NO", 160},         {500, 1485, L, "B_RUE", 1180},       {1850, 1485, L, "B_APP", 180},
-    {350, 1550, L, "B_MUNIC", 1035},     {1650, 1550, L, "B_CP", 380},        {500, 1615, L, "B_NBPIECE", 128},
-    {950, 1748, L, "B_FINMIXTE", 1065},  {1150, 1890, L, "B_EXT_NBPL", 135},  {1600, 1890, L, "B_EXT_EMPL", 430},
-    {1150, 1955, L, "B_INT_NBPL", 135},  {1600, 1955, L, "B_INT_EMPL", 430},  {1000, 2020, L, "B_PRECISIO", 1030},
-    {250, 2090, L, "B_AUTRE", 1780},     {350, 2450, L, "B_CHAISE_N", 110},   {150, 2535, L, "B_CUISINE", 310},
+const TValue kFurnitureValues[] = {
+    {950, 1748, L, "B_FINMIXTE", 1065},  {350, 2450, L, "B_CHAISE_N", 110},   {150, 2535, L, "B_CUISINE", 310},
     {800, 2315, L, "B_LIT_N", 170},      {800, 2360, L, "B_LIT_F", 170},      {800, 2450, L, "B_COMMOD_N", 170},
     {800, 2535, L, "B_TABNUI_N", 170},   {1350, 2315, L, "B_DIVAN_N", 140},   {1350, 2405, L, "B_FAUT_N", 140},
     {1350, 2490, L, "B_TABSAL_N", 140},  {1160, 2535, L, "B_SALON", 370},     {1700, 2355, L, "B_AUTRE1", 332},
@@ -195,43 +146,11 @@ const TBandTitle kDwellingTitles[] = {
 };
 const TBandTitle kPartyTitle[] = {{1090, 425, "ENTRE", "BETWEEN"}};
 
-// The corner triangle with "Partie 1" written along its diagonal in a font turned 45 degrees
-// counter-clockwise, so that it rises parallel to the hypotenuse, inside the triangle.
-void DrawCorner(TPageCanvas &canvas)
-{
-    DrawLine(canvas, 115, 120, 355, 120);
-    DrawLine(canvas, 355, 120, 115, 360);
-    DrawLine(canvas, 115, 360, 115, 120);
-    printout::TLogFont font;
-    font.height = FittedHeight(34);
-    font.weight = 700;
-    font.escapement = 450;
-    font.orientation = 450;
-    font.faceName = QLatin1String(FormFont(34).face);
-    const uint32_t rotated = canvas.CreateFontIndirect(font);
-    const uint32_t previous = canvas.SelectObject(rotated);
-    DrawText(canvas, 230, 230, Pick("Partie 1", "Part 1"), TAnchor::Centre);
-    if (previous)
-        canvas.SelectObject(previous);
-    canvas.DeleteObject(rotated);
-}
+const TTitleLayout kTitle = {335, 1090, 21, 280, 31, 120, false, 1400, nullptr, nullptr, 0};
 
-void DrawTitleBlock(TPageCanvas &canvas, const TRow &lease)
-{
-    BeginSectionBand(canvas, 370, 70, 1810, 335, 21);
-    canvas.TextOut(1090, -280, Pick("BAIL", "LEASE"));
-    SetFormFont(canvas, 31);
-    const QString title = Pick("FORMULAIRE OBLIGATOIRE DE LA OSTREVANE", "MANDATORY FORM OF THE OSTREVANE");
-    ShrinkFontToWidth(canvas, title, 1400);
-    canvas.TextOut(1090, -120, title);
-    EndSectionBand(canvas);
-
-    SetFormFont(canvas, 15);
-    DrawText(canvas, 1835, 220, Pick("Bail n°", "Lease No."));
-    DrawLine(canvas, 1835, 335, 2070, 335);
-    SetFormFont(canvas, 9);
-    DrawText(canvas, 1900, 330, lease.Text("NOBAIL"));
-}
+const TDwellingLayout kDwelling = {
+    1485, 0, 0, 1683, 1700, 1550, 1387, 1615, {1890, 1955}, {1860, 1925}, 2020, 1990, 2090, 2590,
+};
 
 void DrawSectionA(TPageCanvas &canvas, const TLeaseRows &rows)
 {
@@ -245,37 +164,165 @@ void DrawSectionA(TPageCanvas &canvas, const TLeaseRows &rows)
                     "la loi.",
                     "-   The term ^landlord ^used in the lease has the same meaning as the term lessor in the law."),
                5, 22);
-    DrawValues(canvas, rows.lease, kLesseeValues);
+    DrawLessee(canvas, rows.lease, kLessees[0], 1);
+    DrawLessee(canvas, rows.lease, kLessees[1], 2);
     DrawValues(canvas, rows.lessor, kLessorValues); // nothing when the lessor row is absent
 }
 
+// Section B of the standard form: the common part, the residential purpose and the furniture.
 void DrawSectionB(TPageCanvas &canvas, const TRow &lease)
 {
     DrawFrame(canvas, 115, 1395, 2065, 2610, 5);
     DrawSectionLetter(canvas, 93, 1330, QStringLiteral("B"));
     DrawBand(canvas, 370, 1270, 1810, 1420, kDwellingTitles);
+    DrawDwelling(canvas, lease, kDwelling);
 
     SetFormFont(canvas, 9);
-    // The civic number's line is 200 long; the street label follows it.
-    const QString number = Pick("N° ", "No. ");
-    DrawText(canvas, 130, 1485, number);
-    int r = 130 + canvas.TextWidth(number);
-    DrawLine(canvas, r, 1489, r + 200, 1489);
-    DrawFillInLine(canvas, r + 205, 1485, Pick("Rue ", "Street "), 1683);
-    for (const TFill &f : kDwellingFills)
+    for (const TFill &f : kFurnitureFills)
         DrawFillInLine(canvas, f.x, f.y, Pick(f.fr, f.en), f.lineEnd);
     // The mixed-purpose line ends at 2019, with a comma after it in French only.
-    r = DrawFillInLine(canvas, 130, 1750, Pick("Si non, à des fins mixtes d'habitation et ",
-                                               "If not, for combined purposes of housing and "),
-                       2019, 3);
+    const int r = DrawFillInLine(canvas, 130, 1750, Pick("Si non, à des fins mixtes d'habitation et ",
+                                                         "If not, for combined purposes of housing and "),
+                                 2019, 3);
     SetFormFont(canvas, 2);
     DrawText(canvas, r, 1778, Pick("Préciser", "Specify"));
     DrawLines(canvas, kDwellingLines);
     DrawTexts(canvas, kDwellingTexts);
-    DrawBoxes(canvas, lease, kDwellingBoxes);
+    DrawBoxes(canvas, lease, kFurnitureBoxes);
     DrawYesNos(canvas, lease, kDwellingYesNo);
-    DrawValues(canvas, lease, kDwellingValues);
-    DrawMarked(canvas, 130, 2590,
+    DrawValues(canvas, lease, kFurnitureValues);
+}
+
+} // namespace
+
+namespace stdpages {
+
+// The triangle with "Partie 1" written along its diagonal; at +450 the font is turned 45
+// degrees counter-clockwise, so that it rises parallel to the hypotenuse, inside the triangle.
+void DrawCorner(TPageCanvas &canvas, int escapement)
+{
+    DrawLine(canvas, 115, 120, 355, 120);
+    DrawLine(canvas, 355, 120, 115, 360);
+    DrawLine(canvas, 115, 360, 115, 120);
+    printout::TLogFont font;
+    font.height = FittedHeight(34);
+    font.weight = 700;
+    font.escapement = escapement;
+    font.orientation = escapement;
+    font.faceName = QLatin1String(FormFont(34).face);
+    const uint32_t rotated = canvas.CreateFontIndirect(font);
+    const uint32_t previous = canvas.SelectObject(rotated);
+    DrawText(canvas, 230, 230, Pick("Partie 1", "Part 1"), TAnchor::Centre);
+    if (previous)
+        canvas.SelectObject(previous);
+    canvas.DeleteObject(rotated);
+}
+
+void DrawTitleBlock(TPageCanvas &canvas, const TRow &lease, const TTitleLayout &layout)
+{
+    BeginSectionBand(canvas, 370, 70, 1810, layout.bottom, layout.leaseFont);
+    canvas.TextOut(layout.centreX, -layout.leaseY, Pick("BAIL", "LEASE"));
+    SetFormFont(canvas, layout.formFont);
+    const QString title = Pick("FORMULAIRE OBLIGATOIRE DE LA OSTREVANE", "MANDATORY FORM OF THE OSTREVANE");
+    if (layout.formShrink > 0)
+        ShrinkFontToWidth(canvas, title, layout.formShrink);
+    if (layout.formHangs) {
+        const uint32_t align = canvas.TextAlign();
+        canvas.SetTextAlign(printout::emf::TA_CENTER); // no vertical flag: the top
+        canvas.TextOut(layout.centreX, -layout.formY, title);
+        canvas.SetTextAlign(align);
+    } else {
+        canvas.TextOut(layout.centreX, -layout.formY, title);
+    }
+    if (layout.thirdFr)
+        canvas.TextOut(layout.centreX, -layout.thirdY, Pick(layout.thirdFr, layout.thirdEn));
+    EndSectionBand(canvas);
+
+    SetFormFont(canvas, 15);
+    DrawText(canvas, 1835, 220, Pick("Bail n°", "Lease No."));
+    DrawLine(canvas, 1835, 335, 2070, 335);
+    SetFormFont(canvas, 9);
+    DrawText(canvas, 1900, 330, lease.Text("NOBAIL"));
+}
+
+void DrawLessee(TPageCanvas &canvas, const TRow &lease, const TLesseeLayout &l, int which)
+{
+    const TText texts[] = {
+        {600, l.heading, 31, TAnchor::Centre, "le locataire", "the lessee"},
+        {130, l.name, 3, TAnchor::Left, "Nom", "Name"},
+        {130, l.address, 3, TAnchor::Left, "N°", "No."},
+        {315, l.address, 3, TAnchor::Left, "Rue", "Street"},
+        {855, l.address, 3, TAnchor::Left, "App.", "Apt."},
+        {130, l.municipality, 3, TAnchor::Left, "Municipalité", "Municipality"},
+        {775, l.codeTop, 3, TAnchor::Left, "Code", "Postal"},
+        {775, l.municipality, 3, TAnchor::Left, "postal", "code"},
+        {130, l.telTop, 3, TAnchor::Left, "Téléphone", "Telephone"},
+        {130, l.telBottom, 3, TAnchor::Left, "(domicile)", nullptr},
+        {610, l.telTop, 3, TAnchor::Left, "Téléphone", "Telephone"},
+        {610, l.telBottom, 3, TAnchor::Left, "(autre)", "(other)"},
+    };
+    DrawTexts(canvas, texts);
+    for (const int y : {l.nameLine, l.addressLine, l.municipalityLine, l.telLine})
+        if (y > 0)
+            DrawLine(canvas, 130, y, 1070, y);
+    const bool first = which == 1;
+    const TValue values[] = {
+        {250, l.name, TAnchor::Left, first ? "A_NOM1" : "A_NOM2", 820},
+        {235, l.address, TAnchor::Centre, first ? "A_NO1" : "A_NO2", 120},
+        {600, l.address, TAnchor::Centre, first ? "A_RUE1" : "A_RUE2", 400},
+        {1000, l.address, TAnchor::Centre, first ? "A_APP1" : "A_APP2", 130},
+        {530, l.municipality, TAnchor::Centre, first ? "A_MUNIC1" : "A_MUNIC2", 470},
+        {900, l.municipality, TAnchor::Left, first ? "A_CP1" : "A_CP2", 165},
+        {300, l.phones, TAnchor::Left, first ? "A_TELDOM1" : "A_TELDOM2", 300, TShow::Phone},
+        {750, l.phones, TAnchor::Left, first ? "A_TELAUT1" : "A_TELAUT2", 320, TShow::Phone},
+    };
+    DrawValues(canvas, lease, values);
+}
+
+void DrawDwelling(TPageCanvas &canvas, const TRow &lease, const TDwellingLayout &l)
+{
+    SetFormFont(canvas, 9);
+    const QString number = Pick("N° ", "No. ");
+    DrawText(canvas, 130, l.address, number);
+    const int r = 130 + canvas.TextWidth(number);
+    // Without a fixed end, the civic number's line is 200 long and the street label follows it.
+    const int numberEnd = l.numberLineEnd > 0 ? l.numberLineEnd : r + 200;
+    DrawLine(canvas, r, l.address + 4, numberEnd, l.address + 4);
+    DrawFillInLine(canvas, l.streetX > 0 ? l.streetX : numberEnd + 5, l.address, Pick("Rue ", "Street "),
+                   l.streetLineEnd);
+    const TFill fills[] = {
+        {l.aptX, l.address, "App. ", "Apt. ", 2032},
+        {130, l.municipality, "Municipalité ", "Municipality ", l.municipalityLineEnd},
+        {1405, l.municipality, "Code postal ", "Postal code ", 2032},
+        {130, l.rooms, "Nombre de pièces ", "Number of rooms ", 628},
+        {770, l.parking[0], "Nombre de places ", "Number of places", 1288},
+        {1297, l.parking[0], "Emplacements ", "Parking spaces ", 2032},
+        {770, l.parking[1], "Nombre de places ", "Number of places", 1288},
+        {1297, l.parking[1], "Emplacements ", "Parking spaces ", 2032},
+        {770, l.locker, "Précisions ", "Specify ", 2032},
+        {130, l.other, "Autres ", "Other ", 2032},
+    };
+    for (const TFill &f : fills)
+        DrawFillInLine(canvas, f.x, f.y, Pick(f.fr, f.en), f.lineEnd);
+    const TText texts[] = {
+        {130, l.parking[0], 9, TAnchor::Left, "Stationnement extérieur", "Outdoor parking"},
+        {130, l.parking[1], 9, TAnchor::Left, "Stationnement intérieur", "Indoor parking"},
+        {130, l.locker, 9, TAnchor::Left, "Remise/espace de rangement", "Locker/storage space"},
+    };
+    DrawTexts(canvas, texts);
+    const TBox boxes[] = {
+        {660, l.parkingBoxTop[0], "B_EXT"}, {660, l.parkingBoxTop[1], "B_INT"}, {660, l.lockerBoxTop, "B_REMISE"}};
+    DrawBoxes(canvas, lease, boxes);
+    const TValue values[] = {
+        {275, l.address, TAnchor::Centre, "B_NO", 160},       {500, l.address, TAnchor::Left, "B_RUE", 1180},
+        {1850, l.address, TAnchor::Left, "B_APP", 180},       {350, l.municipality, TAnchor::Left, "B_MUNIC", 1035},
+        {1650, l.municipality, TAnchor::Left, "B_CP", 380},   {500, l.rooms, TAnchor::Left, "B_NBPIECE", 128},
+        {1150, l.parking[0], TAnchor::Left, "B_EXT_NBPL", 135}, {1600, l.parking[0], TAnchor::Left, "B_EXT_EMPL", 430},
+        {1150, l.parking[1], TAnchor::Left, "B_INT_NBPL", 135}, {1600, l.parking[1], TAnchor::Left, "B_INT_EMPL", 430},
+        {1000, l.locker, TAnchor::Left, "B_PRECISIO", 1030},  {250, l.other, TAnchor::Left, "B_AUTRE", 1780},
+    };
+    DrawValues(canvas, lease, values);
+    DrawMarked(canvas, 130, l.condition,
                Pick("Il serait indiqué que les parties fassent une description de l'^état des lieux ^lors de la "
                     "délivrance du logement (art. 1890 C.c.V.).",
                     "The parties should make a description of the ^condition of the premises ^at the time of the "
@@ -283,7 +330,7 @@ void DrawSectionB(TPageCanvas &canvas, const TRow &lease)
                5, 22);
 }
 
-} // namespace
+} // namespace stdpages
 
 void PaintStdPage1(const TLeaseRows &rows, printout::TPrintout &printout)
 {
@@ -291,8 +338,8 @@ void PaintStdPage1(const TLeaseRows &rows, printout::TPrintout &printout)
     RestoreNormalState(canvas);
     // The footer comes first: the emblem is the first thing on the page.
     DrawFirstPageFooter(canvas, PageText(1));
-    DrawCorner(canvas);
-    DrawTitleBlock(canvas, rows.lease);
+    DrawCorner(canvas, 450);
+    DrawTitleBlock(canvas, rows.lease, kTitle);
     DrawSectionA(canvas, rows);
     DrawSectionB(canvas, rows.lease);
 }

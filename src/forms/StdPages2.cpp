@@ -1,5 +1,5 @@
 // Page 2 of the lease: the term (section C), the rent (D) and the start of the services and
-// conditions (E).
+// conditions (E). The sections are drawn from layouts that the cooperative pages share.
 
 #include "forms/StdPages.h"
 #include "forms/StdPagesTables.h"
@@ -16,50 +16,27 @@ namespace {
 
 constexpr TAnchor L = TAnchor::Left, R = TAnchor::Right;
 
-const TText kFixedTexts[] = {
-    {140, 201, 25, L, "Bail à durée fixe", "Fixed term lease"},
-    {330, 400, 25, L, "ou", "or"},
-    {140, 450, 25, L, "Bail à durée indéterminée", "Indeterminate term lease"},
-    {140, 610, 7, L, "", "by law) (particulars Nos. 5 and 9)."},
-    {140, 1107, 25, L, "Date du paiement", "Date of payment"},
-    {140, 1788, 25, L, "Mode de paiement", "Method of payment"},
-    {330, 1900, 9, L, "Le loyer est payable selon le mode de paiement suivant:",
-     "Rent is payable in accordance with the following method of payment:"},
-    {140, 2038, 25, L, "Lieu de paiement", "Place of payment"},
-    {140, 2086, 9, L, "Le loyer est payable au domicile du locataire, sauf entente contraire (art. 1566 C.c.V.).",
-     "The rent is payable at the lessee's domicile, unless otherwise agreed (art. 1566 C.C.V.)."},
-    {140, 2245, 25, L, "Preuve de paiement", "Proof of payment"},
-    {140, 2294, 9, L, "Le locataire a droit à un reçu pour le paiement de son loyer (art. 1568 C.c.V.).",
-     "The lessee is entitled to a receipt for the payment of his rent (art. 1568 C.C.V.)."},
-    {140, 2447, 25, L, "Service de conciergerie", "Janitorial service"},
-    {300, 2518, 3, L, "Précisions", "Specify"},
-    // the monthly and weekly boxes of the rent
-    {1686, 886, 9, R, "$    par mois", "per month"},
-    {1994, 886, 9, R, "par semaine", "per week"},
-};
-
-const int kBullets[] = {248, 501, 886, 1321, 1634, 1900, 2153, 2581};
-
 const TBandTitle kTermTitle[] = {{1080, 132, "DURÉE DU BAIL (art. 1851 C.c.V.)", "TERM OF LEASE (art. 1851 C.C.V.)"}};
 const TBandTitle kRentTitle[] = {{1080, 685, "LOYER (art.1903 et 1904 C.c.V.)", "RENT (arts. 1903 and 1904 C.C.V.)"}};
 const TBandTitle kServicesTitle[] = {{1080, 2382, "SERVICES ET CONDITIONS", "SERVICES AND CONDITIONS"}};
 
-const TBox kRentBoxes[] = {{1700, 850, "D_MOIS1"}, {2008, 850, "D_SEMAINE1"}};
-const TYesNo kJanitor[] = {{720, 900, 2447, 2411, "E_CONCIERG"}};
-const TValue kServiceValues[] = {{300, 2488, L, "E_PRECISIO", 1740}};
+const TTermLayout kTerm = {
+    140, 201, 248, 328, 384, 400, 450, 501, 570, 610,
+    "Que le bail soit à durée fixe ou indéterminée, le propriétaire ^ne peut ^y mettre fin (sauf les cas prévus par la "
+    "loi) (mentions 5 et 9).",
+    "Whether the term of a lease is fixed or indeterminate, the landlord ^may not ^terminate the lease (except in the "
+    "cases provided for",
+    "", "by law) (particulars Nos. 5 and 9).",
+};
 
-bool English()
-{
-    return !db::IsFrench(db::PrintingLanguage());
-}
+const TRentLayout kRent = {
+    886, 850, 952, 1021, 1107, 1321, 1406, 1520, 1634, 1598, 1682, 1718,
+    1788, 1831, 1900, 1966, 1930, 2038, 2086, 2153, 2181, 2245, 2294,
+    "Le propriétaire ne peut exiger la remise d'un chèque ou d'un autre effet ",
+    "The landlord may not require payment by means of a ",
+};
 
-// Text in entry 9 at x; returns the x after it.
-int Label(TPageCanvas &canvas, int x, int baseline, const QString &text, int font = 9)
-{
-    SetFormFont(canvas, font);
-    DrawText(canvas, x, baseline, text);
-    return x + canvas.TextWidth(text);
-}
+const TJanitorLayout kJanitor = {2447, 2411, 2488, 2518, 2581, 2645};
 
 // A money amount stored as text, star-filled to width on the given side, in entry 9; an
 // amount wider than that is drawn smaller to keep clear of the label after it.
@@ -90,63 +67,40 @@ void DateLine(TPageCanvas &canvas, int r, int baseline, const QDate &date, int m
     DrawDateLine(canvas, r, baseline, date, monthOffset, yearOffset);
 }
 
-void DrawSectionC(TPageCanvas &canvas, const TRow &lease)
+void DrawRent(TPageCanvas &canvas, const TRow &lease, const TRentLayout &l)
 {
-    int r = Label(canvas, 330, 248, Pick("Ce bail a une durée de ", "The term of the lease is "));
-    DrawLine(canvas, r, 251, 1120, 251);
-    Value(canvas, r, 248, lease.Text("C_DUREE"), 1120 - r);
-    SetFormFont(canvas, 3);
-    DrawText(canvas, r, 279, Pick("Préciser semaine, mois, année", "Specify weeks, months or years"));
-    r = Label(canvas, 1129, 248, Pick("commençant le ", "beginning on "));
-    DateLine(canvas, r, 248, lease.Date("C_DEBUT"), 150, 530);
+    int r = Label(canvas, 330, l.rent, Pick("Le loyer est de ", "The rent is $ "));
+    DrawLine(canvas, r, l.rent + 3, r + 900, l.rent + 3);
+    StarValue(canvas, r, l.rent, lease.Text("D_LOYER"), 900, 1);
+    const TText periods[] = {
+        {1686, l.rent, 9, R, "$    par mois", "per month"},
+        {1994, l.rent, 9, R, "par semaine", "per week"},
+    };
+    DrawTexts(canvas, periods);
+    const TBox boxes[] = {{1700, l.rentBoxTop, "D_MOIS1"}, {2008, l.rentBoxTop, "D_SEMAINE1"}};
+    DrawBoxes(canvas, lease, boxes);
 
-    r = Label(canvas, 330, 328, Pick("et se terminant le ", "and ending on "));
-    DateLine(canvas, r, 328, lease.Date("C_FIN"), 150, 510);
-    DrawPeriod(canvas, r + 665, 328);
-    SetFormFont(canvas, 3);
-    DrawText(canvas, r + 100, 384, Pick("(habituellement le dernier jour d'un mois)", "(usually the last day of a month)"));
-
-    r = Label(canvas, 330, 501, Pick("Ce bail est à durée indéterminée, commençant le ",
-                                     "The term of the lease is indeterminate, beginning on "));
-    DateLine(canvas, r, 501, lease.Date("C_DEBUTIND"), 130, 510);
-    DrawPeriod(canvas, r + 665, 501);
-
-    DrawMarked(canvas, 140, 570,
-               Pick("Que le bail soit à durée fixe ou indéterminée, le propriétaire ^ne peut ^y mettre fin (sauf les "
-                    "cas prévus par la loi) (mentions 5 et 9).",
-                    "Whether the term of a lease is fixed or indeterminate, the landlord ^may not ^terminate the lease "
-                    "(except in the cases provided for"),
-               7, 23);
-}
-
-void DrawRent(TPageCanvas &canvas, const TRow &lease)
-{
-    int r = Label(canvas, 330, 886, Pick("Le loyer est de ", "The rent is $ "));
-    DrawLine(canvas, r, 889, r + 900, 889);
-    StarValue(canvas, r, 886, lease.Text("D_LOYER"), 900, 1);
-    DrawBoxes(canvas, lease, kRentBoxes);
-
-    r = Label(canvas, 330, 952, Pick("autre ", "other "));
-    DrawLine(canvas, r, 955, r + 600, 955);
-    Value(canvas, r, 952, lease.Text("D_AUTRE1"), 600);
-    r = Label(canvas, r + 600, 952, Pick(", pour un total de ", ", for a total amount of $ "));
-    DrawLine(canvas, r, 955, 2040, 955);
+    r = Label(canvas, 330, l.other, Pick("autre ", "other "));
+    DrawLine(canvas, r, l.other + 3, r + 600, l.other + 3);
+    Value(canvas, r, l.other, lease.Text("D_AUTRE1"), 600);
+    r = Label(canvas, r + 600, l.other, Pick(", pour un total de ", ", for a total amount of $ "));
+    DrawLine(canvas, r, l.other + 3, 2040, l.other + 3);
     // The total is filled with stars on the left so that it always ends at the line's end.
-    StarValue(canvas, 2040, 952, lease.Text("D_TOTAL1"), 2040 - r, 2, TAnchor::Right);
+    StarValue(canvas, 2040, l.other, lease.Text("D_TOTAL1"), 2040 - r, 2, TAnchor::Right);
 
-    DrawLine(canvas, 330, 1024, 1070, 1024);
-    StarValue(canvas, 330, 1021, lease.Text("D_TOTAL2"), 740, 0);
-    Label(canvas, 1075, 1021, Pick("$, pour toute la durée du bail (si celui-ci est à durée fixe).",
-                                   "for the full term of the lease (if it is a fixed term lease)."));
+    DrawLine(canvas, 330, l.total2 + 3, 1070, l.total2 + 3);
+    StarValue(canvas, 330, l.total2, lease.Text("D_TOTAL2"), 740, 0);
+    Label(canvas, 1075, l.total2, Pick("$, pour toute la durée du bail (si celui-ci est à durée fixe).",
+                                       "for the full term of the lease (if it is a fixed term lease)."));
 }
 
-void DrawPaymentDates(TPageCanvas &canvas, const TRow &lease)
+void DrawPaymentDates(TPageCanvas &canvas, const TRow &lease, const TRentLayout &l)
 {
-    int r = DrawMarked(canvas, 330, 1321,
+    int r = DrawMarked(canvas, 330, l.first,
                        Pick("Le loyer du ^premier terme ^sera payé en tout, le ",
                             "The rent for the ^first payment period ^will be paid in whole, on "),
                        9, 25);
-    DateLine(canvas, r, 1321, lease.Date("D_DATETOUT"), 130, 510);
+    DateLine(canvas, r, l.first, lease.Date("D_DATETOUT"), 130, 510);
 
     // Two partial payments of the first period.
     const struct {
@@ -154,8 +108,8 @@ void DrawPaymentDates(TPageCanvas &canvas, const TRow &lease)
         const char *labelFr, *labelEn, *amount, *date;
         bool period;
     } parts[] = {
-        {1406, "en partie, soit ", "in part, that is $ ", "D_MNTPART1", "D_DATPART1", false},
-        {1520, "et ", "and $ ", "D_MNTPART2", "D_DATPART2", true},
+        {l.part1, "en partie, soit ", "in part, that is $ ", "D_MNTPART1", "D_DATPART1", false},
+        {l.part2, "et ", "and $ ", "D_MNTPART2", "D_DATPART2", true},
     };
     for (const auto &p : parts) {
         int x = 330;
@@ -173,81 +127,150 @@ void DrawPaymentDates(TPageCanvas &canvas, const TRow &lease)
     }
 
     // Later periods: day of the month or of the week, or another period.
-    r = DrawMarked(canvas, 330, 1634,
+    r = DrawMarked(canvas, 330, l.others,
                    Pick("Le paiement des ^autres termes ^de loyer se fera le 1",
                         "Payment of the rent for the ^other payment periods ^will be made on the 1"),
                    9, 25);
     if (English()) {
-        r = Label(canvas, r, 1634, QStringLiteral("st"));
+        r = Label(canvas, r, l.others, QStringLiteral("st"));
     } else {
         SetFormFont(canvas, 1); // a superscript
-        DrawText(canvas, r, 1620, QStringLiteral("er"));
+        DrawText(canvas, r, l.others - 14, QStringLiteral("er"));
         r += canvas.TextWidth(QStringLiteral("er"));
     }
-    r = Label(canvas, r, 1634, Pick(" jour du mois", " day of the month"));
-    DrawCheckBox(canvas, r + 10, 1598, lease.Bool("D_MOIS2"));
+    r = Label(canvas, r, l.others, Pick(" jour du mois", " day of the month"));
+    DrawCheckBox(canvas, r + 10, l.othersBoxTop, lease.Bool("D_MOIS2"));
     int other = 330;
     if (English()) {
-        const int week = Label(canvas, 330, 1718, QStringLiteral("of the week"));
-        DrawCheckBox(canvas, week + 10, 1682, lease.Bool("D_SEMAINE2"));
+        const int week = Label(canvas, 330, l.other2, QStringLiteral("of the week"));
+        DrawCheckBox(canvas, week + 10, l.weekBoxTopEn, lease.Bool("D_SEMAINE2"));
         other = week + 10 + 100;
     } else {
-        const int week = Label(canvas, r + 10 + 90, 1634, QStringLiteral("de la semaine"));
-        DrawCheckBox(canvas, week + 10, 1598, lease.Bool("D_SEMAINE2"));
+        const int week = Label(canvas, r + 10 + 90, l.others, QStringLiteral("de la semaine"));
+        DrawCheckBox(canvas, week + 10, l.othersBoxTop, lease.Bool("D_SEMAINE2"));
     }
-    r = Label(canvas, other, 1718, Pick("autre ", "other "));
-    DrawLine(canvas, r, 1721, r + 600, 1721);
-    DrawPeriod(canvas, r + 605, 1718);
-    Value(canvas, r, 1718, lease.Text("D_AUTRE2"), 600);
+    r = Label(canvas, other, l.other2, Pick("autre ", "other "));
+    DrawLine(canvas, r, l.other2 + 3, r + 600, l.other2 + 3);
+    DrawPeriod(canvas, r + 605, l.other2);
+    Value(canvas, r, l.other2, lease.Text("D_AUTRE2"), 600);
 }
 
-void DrawPaymentMethod(TPageCanvas &canvas, const TRow &lease)
+void DrawPaymentMethod(TPageCanvas &canvas, const TRow &lease, const TRentLayout &l)
 {
-    int r = Label(canvas, 140, 1831, Pick("Le propriétaire ne peut exiger la remise d'un chèque ou d'un autre effet ",
-                                          "The landlord may not require payment by means of a "));
-    r = Label(canvas, r, 1831, Pick("postdaté", "postdated "), 25);
-    Label(canvas, r, 1831, Pick(".", "cheque or other postdated instrument."));
+    int r = Label(canvas, 140, l.postdated, Pick(l.postdatedFr, l.postdatedEn));
+    r = Label(canvas, r, l.postdated, Pick("postdaté", "postdated "), 25);
+    Label(canvas, r, l.postdated, Pick(".", "cheque or other postdated instrument."));
 
-    r = Label(canvas, 330, 1966, Pick("par chèque ", "by cheque "));
-    DrawCheckBox(canvas, r, 1930, lease.Bool("D_MODE_CHQ"));
-    r = Label(canvas, r + 90, 1966, Pick("en argent comptant ", "in cash "));
-    DrawCheckBox(canvas, r, 1930, lease.Bool("D_MODE_ARG"));
-    r = Label(canvas, r + 90, 1966, Pick("autre ", "other method of payment "));
-    DrawLine(canvas, r, 1969, 2035, 1969);
-    DrawPeriod(canvas, 2040, 1966);
-    Value(canvas, r, 1966, lease.Text("D_MODE_AUT"), 2035 - r);
+    r = Label(canvas, 330, l.methods, Pick("par chèque ", "by cheque "));
+    DrawCheckBox(canvas, r, l.methodBoxTop, lease.Bool("D_MODE_CHQ"));
+    r = Label(canvas, r + 90, l.methods, Pick("en argent comptant ", "in cash "));
+    DrawCheckBox(canvas, r, l.methodBoxTop, lease.Bool("D_MODE_ARG"));
+    r = Label(canvas, r + 90, l.methods, Pick("autre ", "other method of payment "));
+    DrawLine(canvas, r, l.methods + 3, 2035, l.methods + 3);
+    DrawPeriod(canvas, 2040, l.methods);
+    Value(canvas, r, l.methods, lease.Text("D_MODE_AUT"), 2035 - r);
 
-    r = Label(canvas, 330, 2153, Pick("Le loyer sera payable au ", "Rent shall be payable at "));
-    DrawLine(canvas, r, 2156, 2035, 2156);
-    DrawPeriod(canvas, 2040, 2153);
-    Value(canvas, r, 2153, lease.Text("D_LIEU"), 2035 - r);
+    r = Label(canvas, 330, l.place, Pick("Le loyer sera payable au ", "Rent shall be payable at "));
+    DrawLine(canvas, r, l.place + 3, 2035, l.place + 3);
+    DrawPeriod(canvas, 2040, l.place);
+    Value(canvas, r, l.place, lease.Text("D_LIEU"), 2035 - r);
     SetFormFont(canvas, 3);
-    DrawText(canvas, r, 2181, Pick("Lieu du paiement - si par la poste, l'indiquer", "Place of payment - specify if by mail"));
+    DrawText(canvas, r, l.placeCaption,
+             Pick("Lieu du paiement - si par la poste, l'indiquer", "Place of payment - specify if by mail"));
 }
 
-void DrawJanitor(TPageCanvas &canvas, const TRow &lease)
-{
-    DrawYesNos(canvas, lease, kJanitor);
-    DrawLine(canvas, 300, 2491, 2040, 2491);
-    DrawValues(canvas, lease, kServiceValues);
+} // namespace
 
-    int r = Label(canvas, 330, 2581,
+namespace stdpages {
+
+void DrawTerm(TPageCanvas &canvas, const TRow &lease, const TTermLayout &l)
+{
+    const TText texts[] = {
+        {l.headX, l.fixedHead, 25, L, "Bail à durée fixe", "Fixed term lease"},
+        {330, l.orY, 25, L, "ou", "or"},
+        {l.headX, l.indeterminateHead, 25, L, "Bail à durée indéterminée", "Indeterminate term lease"},
+        {140, l.second, 7, L, l.secondFr, l.secondEn},
+    };
+    DrawTexts(canvas, texts);
+    DrawBullet(canvas, l.term);
+    DrawBullet(canvas, l.indeterminate);
+
+    int r = Label(canvas, 330, l.term, Pick("Ce bail a une durée de ", "The term of the lease is "));
+    DrawLine(canvas, r, l.term + 3, 1120, l.term + 3);
+    Value(canvas, r, l.term, lease.Text("C_DUREE"), 1120 - r);
+    SetFormFont(canvas, 3);
+    DrawText(canvas, r, l.term + 31, Pick("Préciser semaine, mois, année", "Specify weeks, months or years"));
+    r = Label(canvas, 1129, l.term, Pick("commençant le ", "beginning on "));
+    DateLine(canvas, r, l.term, lease.Date("C_DEBUT"), 150, 530);
+
+    r = Label(canvas, 330, l.end, Pick("et se terminant le ", "and ending on "));
+    DateLine(canvas, r, l.end, lease.Date("C_FIN"), 150, 510);
+    DrawPeriod(canvas, r + 665, l.end);
+    SetFormFont(canvas, 3);
+    DrawText(canvas, r + 100, l.usually,
+             Pick("(habituellement le dernier jour d'un mois)", "(usually the last day of a month)"));
+
+    r = Label(canvas, 330, l.indeterminate, Pick("Ce bail est à durée indéterminée, commençant le ",
+                                                 "The term of the lease is indeterminate, beginning on "));
+    DateLine(canvas, r, l.indeterminate, lease.Date("C_DEBUTIND"), 130, 510);
+    DrawPeriod(canvas, r + 665, l.indeterminate);
+
+    DrawMarked(canvas, 140, l.run, Pick(l.runFr, l.runEn), 7, 23);
+}
+
+void DrawRentSection(TPageCanvas &canvas, const TRow &lease, const TRentLayout &l)
+{
+    const TText texts[] = {
+        {140, l.dateHead, 25, L, "Date du paiement", "Date of payment"},
+        {140, l.methodHead, 25, L, "Mode de paiement", "Method of payment"},
+        {330, l.methodSentence, 9, L, "Le loyer est payable selon le mode de paiement suivant:",
+         "Rent is payable in accordance with the following method of payment:"},
+        {140, l.placeHead, 25, L, "Lieu de paiement", "Place of payment"},
+        {140, l.domicile, 9, L, "Le loyer est payable au domicile du locataire, sauf entente contraire (art. 1566 C.c.V.).",
+         "The rent is payable at the lessee's domicile, unless otherwise agreed (art. 1566 C.C.V.)."},
+        {140, l.proofHead, 25, L, "Preuve de paiement", "Proof of payment"},
+        {140, l.receipt, 9, L, "Le locataire a droit à un reçu pour le paiement de son loyer (art. 1568 C.c.V.).",
+         "The lessee is entitled to a receipt for the payment of his rent (art. 1568 C.C.V.)."},
+    };
+    DrawTexts(canvas, texts);
+    for (const int y : {l.rent, l.first, l.others, l.methodSentence, l.place})
+        DrawBullet(canvas, y);
+    DrawRent(canvas, lease, l);
+    DrawPaymentDates(canvas, lease, l);
+    DrawPaymentMethod(canvas, lease, l);
+}
+
+void DrawJanitor(TPageCanvas &canvas, const TRow &lease, const TJanitorLayout &l)
+{
+    const TText texts[] = {
+        {140, l.janitor, 25, L, "Service de conciergerie", "Janitorial service"},
+        {300, l.detailCaption, 3, L, "Précisions", "Specify"},
+    };
+    DrawTexts(canvas, texts);
+    DrawBullet(canvas, l.phone);
+    const TYesNo janitor[] = {{720, 900, l.janitor, l.boxTop, "E_CONCIERG"}};
+    DrawYesNos(canvas, lease, janitor);
+    DrawLine(canvas, 300, l.detail + 3, 2040, l.detail + 3);
+    const TValue detail[] = {{300, l.detail, L, "E_PRECISIO", 1740}};
+    DrawValues(canvas, lease, detail);
+
+    int r = Label(canvas, 330, l.phone,
                   Pick("Le numéro de téléphone du concierge ou de la personne à contacter en cas de",
                        "The telephone number of the janitor or person to contact in case of need is "));
     const QString phone = FormatPhone(lease.Raw("E_TEL").trimmed());
     if (English()) {
-        DrawLine(canvas, r, 2584, 2035, 2584);
-        Label(canvas, r, 2581, phone);
-        DrawPeriod(canvas, 2040, 2581);
+        DrawLine(canvas, r, l.phone + 3, 2035, l.phone + 3);
+        Label(canvas, r, l.phone, phone);
+        DrawPeriod(canvas, 2040, l.phone);
     } else {
-        r = Label(canvas, 330, 2645, QStringLiteral("besoin est "));
-        DrawLine(canvas, r, 2648, r + 630, 2648);
-        Label(canvas, r, 2645, phone);
-        DrawPeriod(canvas, r + 635, 2645);
+        r = Label(canvas, 330, l.phoneSecondFr, QStringLiteral("besoin est "));
+        DrawLine(canvas, r, l.phoneSecondFr + 3, r + 630, l.phoneSecondFr + 3);
+        Label(canvas, r, l.phoneSecondFr, phone);
+        DrawPeriod(canvas, r + 635, l.phoneSecondFr);
     }
 }
 
-} // namespace
+} // namespace stdpages
 
 void PaintStdPage2(const TLeaseRows &rows, printout::TPrintout &printout)
 {
@@ -264,15 +287,10 @@ void PaintStdPage2(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawSectionLetter(canvas, 93, 625, QStringLiteral("D"));
     DrawSectionLetter(canvas, 93, 2317, QStringLiteral("E"));
 
-    DrawTexts(canvas, kFixedTexts);
-    for (int y : kBullets)
-        DrawBullet(canvas, y);
     DrawLegalLines(canvas, 2);
-    DrawSectionC(canvas, lease);
-    DrawRent(canvas, lease);
-    DrawPaymentDates(canvas, lease);
-    DrawPaymentMethod(canvas, lease);
-    DrawJanitor(canvas, lease);
+    DrawTerm(canvas, lease, kTerm);
+    DrawRentSection(canvas, lease, kRent);
+    DrawJanitor(canvas, lease, kJanitor);
     DrawPageFooter(canvas, PageText(2));
 }
 

@@ -21,18 +21,11 @@ const TText kTexts[] = {
      "Section to be completed where one of the situations described herein applies."},
     {130, 400, 9, L, "une autre condition du bail parce que", "modification of another condition of the lease because"},
     {185, 570, 25, L, "ou", "or"},
-    {130, 810, 9, L,
-     "Le tribunal peut toutefois statuer sur toute autre demande relative au bail (exemple : diminution de loyer).",
-     "However, the Court may rule on any other application concerning the lease (e.g., decrease in rent)."},
+    {130, 810, 9, L, kCourtMayRuleFr, kCourtMayRuleEn},
     {1080, 1445, 25, C, "Avis à remettre obligatoirement par le propriétaire ou le sous-locateur",
      "Mandatory notice to be given by the landlord or the sublessor at the time the lease"},
     {1080, 1490, 25, C, "lors de la conclusion du bail, sauf lorsque la section F est remplie.",
      "is entered into, except when section F is completed."},
-    {300, 1675, 9, L, "", "$ "},
-    {990, 1675, 9, R, "$ par mois", "per month"},
-    {1300, 1675, 9, R, "par semaine", "per week"},
-    {1500, 1675, 9, R, "autre ", "other "},
-    {1955, 1675, 9, L, ".", nullptr},
     {300, 1750, 9, L, "Le bien loué et les conditions de votre bail sont les mêmes.",
      "The property leased and the conditions of your lease are the same."},
     {300, 1800, 9, L,
@@ -41,31 +34,42 @@ const TText kTexts[] = {
     {300, 1845, 9, L, "charge du locataire):", "lessee):"},
     {300, 2073, 3, L, "Date", nullptr},
     {1110, 2073, 3, L, "Signature du propriétaire ou du sous-locateur", "Signature of the landlord or sublessor"},
-    {1090, 2515, 29, C, "La partie 1 du bail doit être assemblée à la partie 2 pour ne former qu'un seul document.",
-     "Part 1 of the lease must be joined to it's part 2 in order to make a single document."},
-    {1090, 2560, 29, C, "La partie 1 et la partie 2 forment un tout indissociable.", "Part 1 and part 2 must be used together."},
+    {1090, 2515, 29, C, kJoinPartsFr[0], kJoinPartsEn[0]},
+    {1090, 2560, 29, C, kJoinPartsFr[1], kJoinPartsEn[1]},
 };
 
 const TLine kLines[] = {
-    {1510, 1678, 1950, 1678}, {300, 1910, 2050, 1910}, {300, 1975, 2050, 1975},
+    {300, 1910, 2050, 1910}, {300, 1975, 2050, 1975},
     {300, 2045, 768, 2045},   {1110, 2045, 2050, 2045},
 };
 
 const TBox kBoxes[] = {
-    {130, 420, "F_LOG1"}, {130, 595, "F_LOG2"}, {1000, 1640, "G_MOIS"}, {1310, 1640, "G_SEMAINE"},
+    {130, 420, "F_LOG1"},
+    {130, 595, "F_LOG2"},
 };
 
 const TYesNo kYesNo[] = {{1570, 1730, 1750, 1715, "G_MEME"}};
 
 const TValue kValues[] = {
-    {1510, 1675, L, "G_AUTRE", 440},
     {300, 1907, L, "G_CHANG1", 1750},
     {300, 1972, L, "G_CHANG2", 1750},
     {300, 2042, L, "G_DATE", 468, TShow::DateText},
 };
 
-// The date a building became ready for habitation: a date line 670 long ending with a period.
-void ReadyDate(TPageCanvas &canvas, int baseline, const char *fr, const char *en, const QDate &date)
+const TBandBox kBands[] = {{300, 70, 1875, 215}, {300, 1250, 1875, 1395}};
+const TBandTitle kTitles[] = {
+    {1080, 130, "RESTRICTIONS AU DROIT À LA FIXATION DU LOYER ET À LA MODIFICATION",
+     "RESTRICTIONS ON THE RIGHT TO HAVE THE RENT FIXED AND THE"},
+    {1080, 185, "DU BAIL PAR LA OSTREVANE (art. 1955 C.c.V.)", "LEASE MODIFIED BY THE OSTREVANE (art. 1955 C.C.V.)"},
+    {1080, 1315, "AVIS AU NOUVEAU LOCATAIRE OU AU SOUS-LOCATAIRE", "NOTICE TO A NEW LESSEE OR SUBLESSEE"},
+    {1080, 1380, "(art. 1896 et 1950 C.c.V.)", "(arts. 1896 and 1950 C.C.V.)"},
+};
+
+} // namespace
+
+namespace stdpages {
+
+void DrawReadyDate(TPageCanvas &canvas, int baseline, const char *fr, const char *en, const QDate &date)
 {
     SetFormFont(canvas, 9);
     const QString label = Pick(fr, en);
@@ -77,33 +81,54 @@ void ReadyDate(TPageCanvas &canvas, int baseline, const char *fr, const char *en
     DrawText(canvas, r + 675, baseline, QStringLiteral("."));
 }
 
-// The four title lines of both bands, in the font the first line was shrunk to.
-void DrawTitles(TPageCanvas &canvas)
+void DrawNoticeRent(TPageCanvas &canvas, const TRow &lease, int baseline, int boxTop)
 {
-    BeginSectionBand(canvas, 300, 70, 1875, 215, 12);
-    BeginSectionBand(canvas, 300, 1250, 1875, 1395, 12);
-    const QString first = Pick("RESTRICTIONS AU DROIT À LA FIXATION DU LOYER ET À LA MODIFICATION",
-                               "RESTRICTIONS ON THE RIGHT TO HAVE THE RENT FIXED AND THE");
-    ShrinkFontToWidth(canvas, first, 1500);
-    canvas.TextOut(1080, -130, first);
-    canvas.TextOut(1080, -185, Pick("DU BAIL PAR LA OSTREVANE (art. 1955 C.c.V.)",
-                                    "LEASE MODIFIED BY THE OSTREVANE (art. 1955 C.C.V.)"));
-    canvas.TextOut(1080, -1315, Pick("AVIS AU NOUVEAU LOCATAIRE OU AU SOUS-LOCATAIRE", "NOTICE TO A NEW LESSEE OR SUBLESSEE"));
-    canvas.TextOut(1080, -1380, Pick("(art. 1896 et 1950 C.c.V.)", "(arts. 1896 and 1950 C.C.V.)"));
+    const TText texts[] = {
+        {300, baseline, 9, L, "", "$ "},
+        {990, baseline, 9, R, "$ par mois", "per month"},
+        {1300, baseline, 9, R, "par semaine", "per week"},
+        {1500, baseline, 9, R, "autre ", "other "},
+        {1955, baseline, 9, L, ".", nullptr},
+    };
+    DrawTexts(canvas, texts);
+    DrawLine(canvas, 1510, baseline + 3, 1950, baseline + 3);
+    const TBox boxes[] = {{1000, boxTop, "G_MOIS"}, {1310, boxTop, "G_SEMAINE"}};
+    DrawBoxes(canvas, lease, boxes);
+    const TValue other[] = {{1510, baseline, L, "G_AUTRE", 440}};
+    DrawValues(canvas, lease, other);
+    // In English the dollar sign comes before the amount's line.
+    SetFormFont(canvas, 9);
+    const int start = English() ? 300 + canvas.TextWidth(QStringLiteral("$ ")) : 300;
+    DrawLine(canvas, start, baseline + 3, start + 495, baseline + 3);
+    DrawFitted(canvas, start, baseline, StarFill(canvas, lease.Text("G_LOYER"), 495, 1), 495);
+}
+
+void DrawShrunkTitles(TPageCanvas &canvas, std::span<const TBandBox> bands, std::span<const TBandTitle> titles,
+                      int shrinkWidth)
+{
+    for (const TBandBox &b : bands)
+        BeginSectionBand(canvas, b.left, b.top, b.right, b.bottom, 12);
+    bool first = true;
+    for (const TBandTitle &t : titles) {
+        const QString text = Pick(t.fr, t.en);
+        if (first)
+            ShrinkFontToWidth(canvas, text, shrinkWidth);
+        first = false;
+        canvas.TextOut(t.x, -t.y, text);
+    }
     EndSectionBand(canvas);
 }
 
-} // namespace
+} // namespace stdpages
 
 void PaintStdPage4(const TLeaseRows &rows, printout::TPrintout &printout)
 {
     TPageCanvas &canvas = *printout.Canvas();
     const TRow &lease = rows.lease;
-    const bool english = !db::IsFrench(db::PrintingLanguage());
     RestoreNormalState(canvas);
     DrawFrame(canvas, 110, 180, 2065, 1130, 6);
     DrawFrame(canvas, 110, 1370, 2065, 2400, 6);
-    DrawTitles(canvas);
+    DrawShrunkTitles(canvas, kBands, kTitles, 1500);
     DrawSectionLetter(canvas, 93, 120, QStringLiteral("F"));
     DrawSectionLetter(canvas, 93, 1310, QStringLiteral("G"));
 
@@ -122,14 +147,10 @@ void PaintStdPage4(const TLeaseRows &rows, printout::TPrintout &printout)
     DrawLines(canvas, kLines);
     DrawBoxes(canvas, lease, kBoxes);
     DrawYesNos(canvas, lease, kYesNo);
-    ReadyDate(canvas, 520, "l'habitation le ", "habitation on ", lease.Date("F_PRETHAB1"));
-    ReadyDate(canvas, 735, "pour l'habitation le ", "habitation on ", lease.Date("F_PRETHAB2"));
+    DrawReadyDate(canvas, 520, "l'habitation le ", "habitation on ", lease.Date("F_PRETHAB1"));
+    DrawReadyDate(canvas, 735, "pour l'habitation le ", "habitation on ", lease.Date("F_PRETHAB2"));
 
-    // The lowest rent of the notice; in English the dollar sign comes before its line.
-    SetFormFont(canvas, 9);
-    const int start = english ? 300 + canvas.TextWidth(QStringLiteral("$ ")) : 300;
-    DrawLine(canvas, start, 1678, start + 495, 1678);
-    DrawFitted(canvas, start, 1675, StarFill(canvas, lease.Text("G_LOYER"), 495, 1), 495);
+    DrawNoticeRent(canvas, lease, 1675, 1640);
     DrawValues(canvas, lease, kValues);
     DrawPageFooter(canvas, PageText(4));
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Shared by the standard lease pages: the kinds of rows their tables hold, the few routines
-// that walk those tables, and the wording of the form's long legal paragraphs.
+// Shared by the standard and cooperative lease pages: the kinds of rows their tables hold, the
+// routines that walk those tables, the sections both forms draw alike at their own positions
+// (a layout each), and the wording of the forms' long legal paragraphs.
 //
 // In every table a French/English pair has en == nullptr when the same text prints in both
 // languages, and an empty text where the line exists in the other language only.
@@ -49,10 +50,12 @@ struct TBox {
     const char *field;
 };
 
-// A Yes/No pair bound to a boolean field, labels in entry 9.
+// A Yes/No pair bound to a boolean field, labels in entry 9. A three-state pair marks
+// neither box while the field is empty.
 struct TYesNo {
     int yesEnd, noEnd, baseline, boxTop;
     const char *field;
+    bool threeState = false;
 };
 
 // One line of a legal paragraph. Its text alternates regular and bold pieces at each '^'
@@ -80,9 +83,11 @@ std::vector<TRunPiece> Pieces(const QString &marked);
 // A marked text drawn as an emphasis run; returns the x after it.
 int DrawMarked(TPageCanvas &canvas, int x, int baseline, const QString &marked, int regular, int bold);
 
-// Every legal paragraph line of the four pages, and the drawing of one page's lines.
+// Every legal paragraph line of the four pages of each form, and the drawing of one page's lines.
 std::span<const TLegalLine> LegalLines();
+std::span<const TLegalLine> CoopLegalLines();
 void DrawLegalLines(TPageCanvas &canvas, int page);
+void DrawLegalLines(TPageCanvas &canvas, std::span<const TLegalLine> lines, int page);
 // The x where a legal line ends in the printing language (its start when it is empty there).
 int LegalLineEnd(TPageCanvas &canvas, const TLegalLine &line);
 
@@ -101,5 +106,120 @@ void DrawBand(TPageCanvas &canvas, int left, int top, int right, int bottom, std
 
 // "Page n de 10" / "Page n of 10".
 QString PageText(int page);
+
+// Text in entry font at x; returns the x after it.
+int Label(TPageCanvas &canvas, int x, int baseline, const QString &text, int font = 9);
+bool English();
+
+// ---- Page 1 ----
+
+// The corner triangle with "Partie 1" along its diagonal, its font turned by escapement.
+void DrawCorner(TPageCanvas &canvas, int escapement);
+
+// The white-on-black title block and the lease number beside it.
+struct TTitleLayout {
+    int bottom, centreX;
+    int leaseFont, leaseY;
+    int formFont, formY;
+    bool formHangs; // the form's name hangs from formY instead of standing on it
+    int formShrink; // the width the name is shrunk to, 0 for none
+    const char *thirdFr, *thirdEn;
+    int thirdY;
+};
+void DrawTitleBlock(TPageCanvas &canvas, const TRow &lease, const TTitleLayout &layout);
+
+// The labels, lines and values of one lessee's column (which: 1 or 2).
+struct TLesseeLayout {
+    int heading, name, address, municipality, codeTop, telTop, telBottom;
+    int nameLine, addressLine, municipalityLine, telLine; // telLine 0: none
+    int phones;                                           // baseline of the two telephones
+};
+void DrawLessee(TPageCanvas &canvas, const TRow &lease, const TLesseeLayout &layout, int which);
+
+// Section B without the residential-purpose lines and the furniture grid.
+struct TDwellingLayout {
+    int address, numberLineEnd, streetX, streetLineEnd, aptX; // numberLineEnd 0: a 200 line; streetX 0: after it
+    int municipality, municipalityLineEnd;
+    int rooms;
+    int parking[2], parkingBoxTop[2];
+    int locker, lockerBoxTop;
+    int other;
+    int condition;
+};
+void DrawDwelling(TPageCanvas &canvas, const TRow &lease, const TDwellingLayout &layout);
+
+// ---- Section C: the term ----
+
+struct TTermLayout {
+    int headX;
+    int fixedHead, term, end, usually, orY, indeterminateHead, indeterminate, run, second;
+    const char *runFr, *runEn;       // the stressed sentence that the lessor may not end the lease
+    const char *secondFr, *secondEn; // its second line
+};
+void DrawTerm(TPageCanvas &canvas, const TRow &lease, const TTermLayout &layout);
+
+// ---- Section D: the rent (its legal lines are drawn with the page's) ----
+
+struct TRentLayout {
+    int rent, rentBoxTop, other, total2;
+    int dateHead, first, part1, part2, others, othersBoxTop, weekBoxTopEn, other2;
+    int methodHead, postdated, methodSentence, methods, methodBoxTop;
+    int placeHead, domicile, place, placeCaption, proofHead, receipt;
+    const char *postdatedFr, *postdatedEn; // the lessor who may not require a postdated cheque
+};
+void DrawRentSection(TPageCanvas &canvas, const TRow &lease, const TRentLayout &layout);
+
+// ---- Section E ----
+
+struct TJanitorLayout {
+    int janitor, boxTop, detail, detailCaption, phone, phoneSecondFr;
+};
+void DrawJanitor(TPageCanvas &canvas, const TRow &lease, const TJanitorLayout &layout);
+
+struct TBylawsLayout {
+    int head, run, runEnd, exist, existBoxTop, given, givenBoxTop, date, dateCaption;
+    bool givenThreeState;
+    const char *headFr, *headEn, *runFr, *runEn;
+};
+void DrawBylaws(TPageCanvas &canvas, const TRow &lease, const TBylawsLayout &layout);
+
+struct TWorksLayout {
+    int head, sentence, before, beforeLines[2], during, duringLines[2];
+    const char *sentenceFr, *sentenceEn;
+};
+void DrawWorks(TPageCanvas &canvas, const TRow &lease, const TWorksLayout &layout);
+
+struct TServicesLayout {
+    int head, borneBy, firstRow;
+    int leftBoxes[2], rightX, rightBoxes[2];
+    const char *borneByFr, *borneByEn;
+    std::span<const TText> columnHeads;
+};
+void DrawServices(TPageCanvas &canvas, const TRow &lease, const TServicesLayout &layout);
+
+struct TConditionsLayout {
+    int head, access, accessBoxTop, details1, animals, animalsBoxTop, details2, othersHead;
+    int others[3];
+};
+void DrawConditions(TPageCanvas &canvas, const TRow &lease, const TConditionsLayout &layout);
+
+// ---- Sections F and G ----
+
+// "...l'habitation le " and a date line 670 long ending with a period.
+void DrawReadyDate(TPageCanvas &canvas, int baseline, const char *fr, const char *en, const QDate &date);
+// The lowest rent of the notice to a new lessee, its three period boxes and the other period.
+void DrawNoticeRent(TPageCanvas &canvas, const TRow &lease, int baseline, int boxTop);
+// Bands drawn together, then their titles in the font the first title was shrunk to.
+struct TBandBox {
+    int left, top, right, bottom;
+};
+void DrawShrunkTitles(TPageCanvas &canvas, std::span<const TBandBox> bands, std::span<const TBandTitle> titles,
+                      int shrinkWidth);
+
+// Legal sentences both forms print alike.
+extern const char *const kCourtMayRuleFr;
+extern const char *const kCourtMayRuleEn;
+extern const char *const kJoinPartsFr[2];
+extern const char *const kJoinPartsEn[2];
 
 } // namespace forms::stdpages

@@ -128,18 +128,20 @@ int Render(const QStringList &argsIn)
     // The virtual Letter device makes the pages the same on every machine.
     printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bailtool render"));
     forms::CalibrateFormFonts();
-    const int drawn = forms::PrintLease(first, last, rows, printout);
+    int drawn = 0;
+    try {
+        drawn = forms::PrintLease(first, last, rows, printout);
+    } catch (const forms::ENoPainter &e) {
+        throw std::runtime_error(
+            QStringLiteral("lease %1: no page drawn, nothing written: %2").arg(nobail, QString::fromUtf8(e.what())).toStdString());
+    }
     if (drawn == 0) {
         // Nothing to write is a failure: a script must not take an empty result for pages.
-        const QString key = rows.lease.Raw("BAILAHCOOP");
-        const QString why = forms::IsCooperativeKey(key)
-                                ? QStringLiteral("it is a cooperative lease (kind %1), whose pages cannot be drawn yet")
-                                      .arg(key.left(2))
-                                : QStringLiteral("pages %1-%2 do not exist for it (pages 5 to 12 are the Annex of a "
-                                                 "lease for elderly or handicapped persons that has one)")
-                                      .arg(first).arg(last);
-        throw std::runtime_error(
-            QStringLiteral("lease %1: no page drawn, nothing written: %2").arg(nobail, why).toStdString());
+        throw std::runtime_error(QStringLiteral("lease %1: no page drawn, nothing written: pages %2-%3 do not exist for it "
+                                                "(pages 5 to 12 are the Annex of a lease for elderly or handicapped "
+                                                "persons that has one)")
+                                     .arg(nobail).arg(first).arg(last)
+                                     .toStdString());
     }
 
     const QString prefix = emf.isEmpty() ? png : emf;
