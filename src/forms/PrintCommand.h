@@ -33,10 +33,11 @@ TLeaseRows PositionPrintRows(const dataset::TTable &lease, dataset::TTable &less
 
 // The whole command for the current row of lease. windowAnnexPresent: the window's own Annex
 // cursor stands on the lease's Annex row (the dialog then offers 12 pages to an elderly
-// kind). Engine errors propagate; printer failures are shown in a box. The wait cursor is
-// restored on every way out.
+// kind). repositionAfterDialog: the lessor and Annex print cursors are positioned again once
+// the dialog is closed. Engine errors propagate; printer failures are shown in a box. The
+// wait cursor is restored on every way out.
 void PrintCurrentLease(QWidget *owner, TPrintButton button, dataset::TTable &lease, dataset::TTable &lessor,
-                       dataset::TTable &annexPrint, bool windowAnnexPresent);
+                       dataset::TTable &annexPrint, bool windowAnnexPresent, bool repositionAfterDialog = false);
 
 // Draws every page of the lease that is current in lease (4, or 12 for an elderly kind with
 // its Annex row) after putting the lessor and Annex cursors on its rows; returns the pages drawn.
