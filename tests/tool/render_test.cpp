@@ -107,28 +107,68 @@ TEST_F(ToolPages, PdfWithARelativeNameGoesToTheCurrentDirectory)
 TEST_F(ToolPages, RenderThatDrawsNoPageFailsAndWritesNothing)
 {
     QString out, err;
+    const QString standard = StandardLease("F").first;
+    auto target = testsupport::TempDir();
+    for (const char *kind : {"--png", "--emf"}) {
+        // No Annex for a standard lease.
+        EXPECT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), standard, QStringLiteral("--pages"),
+                        QStringLiteral("5-12"), QLatin1String(kind), target->filePath(QStringLiteral("p"))}, &out, &err), 1);
+        EXPECT_TRUE(err.contains(QLatin1String("pages 5-12")) && err.contains(standard)) << err.toStdString();
+        EXPECT_TRUE(out.isEmpty());
+    }
+    EXPECT_TRUE(QDir(target->path()).isEmpty());
+}
+
+// Cooperative leases of both kinds render their pages on the cooperative form, the elderly
+// kind with its Annex; their PDF is sound and says what form it is.
+TEST_F(ToolPages, CooperativeLeasesRenderTheirFormIntoAPdf)
+{
+    QString out, err;
     ASSERT_EQ(Tool({QStringLiteral("add-lease"), Dir(), QStringLiteral("--kind"), QStringLiteral("NO")}, &out, &err), 0)
         << err.toStdString();
-    const QString cooperative = out.trimmed();
-    const QString standard = StandardLease("F").first;
+    const QString regular = out.trimmed();
+    QString elderly;
+    {
+        QStringList oo;
+        dbase::Table leases(db::TableFile(Dir(), db::kBailStd, "dbf"), dbase::Table::Mode::ReadOnly);
+        dbase::Record r;
+        for (uint32_t i = 1; leases.ReadRecord(i, r); ++i)
+            if (r.AsString(QStringLiteral("BAILAHCOOP")).startsWith(QLatin1String("OO")))
+                oo << r.AsString(QStringLiteral("NOBAIL")).trimmed();
+        dbase::Table annex(db::TableFile(Dir(), db::kAnnexe, "dbf"), dbase::Table::Mode::ReadOnly);
+        for (uint32_t i = 1; elderly.isEmpty() && annex.ReadRecord(i, r); ++i)
+            if (oo.contains(r.AsString(QStringLiteral("NOBAIL")).trimmed()))
+                elderly = r.AsString(QStringLiteral("NOBAIL")).trimmed();
+    }
+    ASSERT_FALSE(elderly.isEmpty()) << "no elderly cooperative lease with an Annex in the demo";
     const struct {
         QString lease;
-        QString pages;
-        const char *says;
-    } cases[] = {
-        {cooperative, QStringLiteral("1-4"), "cooperative"},
-        {standard, QStringLiteral("5-12"), "pages 5-12"}, // no Annex for a standard lease
-    };
+        int pages;
+    } cases[] = {{regular, 4}, {elderly, 12}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.says);
-        auto target = testsupport::TempDir();
-        for (const char *kind : {"--png", "--emf"}) {
-            EXPECT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), c.lease, QStringLiteral("--pages"),
-                            c.pages, QLatin1String(kind), target->filePath(QStringLiteral("p"))}, &out, &err), 1);
-            EXPECT_TRUE(err.contains(QLatin1String(c.says)) && err.contains(c.lease)) << err.toStdString();
-            EXPECT_TRUE(out.isEmpty());
+        SCOPED_TRACE(c.lease.toStdString());
+        auto dir = testsupport::TempDir();
+        QString listing;
+        ASSERT_EQ(Tool({QStringLiteral("render"), Dir(), QStringLiteral("--lease"), c.lease, QStringLiteral("--emf"),
+                        dir->filePath(QStringLiteral("p"))}, &listing, &err), 0)
+            << err.toStdString();
+        const QStringList pages = listing.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        ASSERT_EQ(pages.size(), c.pages) << listing.toStdString();
+        const QString pdf = dir->filePath(QStringLiteral("lease.pdf"));
+        ASSERT_EQ(Tool(QStringList{QStringLiteral("pdf"), pdf} + pages, nullptr, &err), 0) << err.toStdString();
+        if (testsupport::HaveProgram(QStringLiteral("qpdf"))) {
+            EXPECT_EQ(testsupport::Run(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf}), 0);
         }
-        EXPECT_TRUE(QDir(target->path()).isEmpty());
+        if (testsupport::HaveProgram(QStringLiteral("pdftotext"))) {
+            QString text;
+            ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"),
+                                       {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                        pdf, QStringLiteral("-")},
+                                       &text),
+                      0);
+            EXPECT_TRUE(text.contains(QString::fromUtf8("COOPÉRATIVE")) || text.contains(QLatin1String("COOPERATIVE")))
+                << text.toStdString();
+        }
     }
 }
 
