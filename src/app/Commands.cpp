@@ -8,7 +8,11 @@
 #include "entry/Locateur.h"
 #include "db/Settings.h"
 #include "forms/PrintCommand.h"
+#include "forms/Printbat.h"
 #include "ui/MessageBoxes.h"
+#include "ui/WaitCursor.h"
+
+#include <optional>
 
 namespace app {
 
@@ -19,6 +23,7 @@ namespace {
 void InstallEntryHooks()
 {
     entry::SetHelpTopicHook([](int topic) { THelp::Instance().Command(1, topic); });
+    forms::TPrintBatch::SetHelpHook([](int topic) { THelp::Instance().Command(1, topic); });
     entry::TBailStdForm::SetPrintHook([](entry::TBailStdForm &form, bool preview) {
         // The dialog offers the Annex pages when the window stands on the lease's Annex row.
         const bool annex = form.IsElderly() && form.SeekAnnexe();
@@ -50,6 +55,12 @@ TWindowCommands DefaultWindowCommands()
         if (!key.isEmpty())
             form->GoToLease(key);
         return form;
+    };
+    commands.batchPrint = [](QWidget *parent) {
+        std::optional<ui::TWaitCursor> wait(std::in_place);
+        forms::TPrintBatch dialog(parent);
+        wait.reset();
+        dialog.exec();
     };
     commands.configuration = [](QWidget *parent) {
         TConfigForm form(parent);
