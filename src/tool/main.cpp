@@ -1,5 +1,6 @@
 // bailtool: the command-line companion of the lease-form program.
 
+#include "tool/BatchCommand.h"
 #include "tool/Commands.h"
 #include "tool/PdfCommand.h"
 #include "tool/EmfCommands.h"
@@ -41,7 +42,15 @@ const char kUsage[] =
     "  pdf OUT.pdf IN1.emf [IN2.emf ...]\n"
     "                                one PDF page per enhanced metafile\n"
     "  render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N])\n"
-    "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told)\n";
+    "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told)\n"
+    "  batch DIR (--all | --lessor NOLOCATEUR | --leases N1,N2,...) (--pdf OUT.pdf | --emf PREFIX)\n"
+    "                                many leases in one job, each with all its pages, as one PDF or one\n"
+    "                                PREFIX-<page>.emf per page; --all and --lessor take lease-number order,\n"
+    "                                --leases the order given, and a number listed twice prints twice (this\n"
+    "                                is a list of jobs, not the batch dialog's set of ticked leases); --lessor\n"
+    "                                beside --leases keeps that lessor's leases of the list; a lease that does\n"
+    "                                not exist or is another lessor's is skipped with a line on stderr;\n"
+    "                                exit 1 when nothing was printed\n";
 
 void PrintError(const QString &text)
 {
@@ -70,6 +79,7 @@ int Run(const QStringList &all)
     if (command == QLatin1String("emf")) return tool::Emf(args);
     if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
     if (command == QLatin1String("render")) return tool::Render(args);
+    if (command == QLatin1String("batch")) return tool::Batch(args);
     throw tool::TUsageError{QStringLiteral("unknown command '%1'").arg(command)};
 }
 
@@ -82,7 +92,8 @@ int main(int argc, char **argv)
     try {
         // Drawing commands need Qt's GUI part; without a display it runs offscreen.
         const bool gui = argc > 1 && (tool::CommandNeedsGui(QString::fromLocal8Bit(argv[1]))
-                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("render"));
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("render")
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("batch"));
         if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         std::unique_ptr<QCoreApplication> appPtr(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
