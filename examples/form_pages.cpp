@@ -1,8 +1,8 @@
-// The four printed pages of a standard lease at 150 dpi, in French and in English, for the
-// most filled-in lease of a demo folder and for a lease with nothing typed in, to be looked at
-// against the form:
+// The four printed pages of a standard and of a cooperative lease at 150 dpi, in French and in
+// English, for the most filled-in lease of each form in a demo folder and for a lease with
+// nothing typed in, to be looked at against the form:
 //   form_pages [folder]   (default: screens/ beside the program)
-// Files: form_<filled|empty>_<fr|en>_page<n>.png.
+// Files: <form|coop>_<filled|empty>_<fr|en>_page<n>.png.
 
 #include "dataset/Field.h"
 #include "dataset/Table.h"
@@ -58,12 +58,13 @@ int main(int argc, char **argv)
                                  : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
     QDir().mkpath(out);
     QTemporaryDir dir;
-    QString empty;
+    QString empty, emptyCoop;
     try {
         db::MakeDemoFolder(dir.path(), 60, 6);
         dbase::Table conf(db::TableFile(dir.path(), db::kBailConf, "dbf"), dbase::Table::Mode::Shared);
         dbase::Table leases(db::TableFile(dir.path(), db::kBailStd, "dbf"), dbase::Table::Mode::Shared);
         empty = db::AddLease(conf, leases, nullptr, db::TLeaseKind::NN, [](dbase::Record &, dbase::Record *) {});
+        emptyCoop = db::AddLease(conf, leases, nullptr, db::TLeaseKind::NO, [](dbase::Record &, dbase::Record *) {});
     } catch (const dbase::EDBEngineError &e) {
         std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
         return 1;
@@ -72,20 +73,29 @@ int main(int argc, char **argv)
     Open(lease, dir.path(), db::kBailStd, "NOBAIL");
     Open(lessor, dir.path(), db::kLocateur, "NOLOCATEUR");
     Open(annex, dir.path(), db::kAnnexe, "NOBAIL");
-    QString filled;
-    int most = -1;
+    // The most filled-in lease of each form.
+    QString filled, filledCoop;
+    int most = -1, mostCoop = -1;
     for (lease.First(); !lease.Eof(); lease.Next()) {
-        if (!forms::IsCooperativeKey(lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString())
-            && !forms::IsElderlyKey(lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString())
-            && FilledFields(lease) > most) {
-            most = FilledFields(lease);
-            filled = lease.FieldByName(QStringLiteral("NOBAIL"))->AsString();
+        const QString kind = lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString();
+        const bool coop = forms::IsCooperativeKey(kind);
+        if (!coop && forms::IsElderlyKey(kind))
+            continue;
+        int &best = coop ? mostCoop : most;
+        if (FilledFields(lease) > best) {
+            best = FilledFields(lease);
+            (coop ? filledCoop : filled) = lease.FieldByName(QStringLiteral("NOBAIL"))->AsString();
         }
     }
     forms::CalibrateFormFonts();
     bool ok = true;
     const int dpi = 150;
-    for (const auto &[which, nobail] : {std::pair{"filled", filled}, std::pair{"empty", empty}}) {
+    const struct {
+        const char *form, *which;
+        QString nobail;
+    } printed[] = {{"form", "filled", filled}, {"form", "empty", empty}, {"coop", "filled", filledCoop},
+                  {"coop", "empty", emptyCoop}};
+    for (const auto &[form, which, nobail] : printed) {
         for (const char *language : {"F", "A"}) {
             if (!lease.FindKey(nobail.trimmed()))
                 return 1;
@@ -106,8 +116,9 @@ int main(int argc, char **argv)
                     QPainter painter(&image);
                     printout::PlayAtPhysicalSize(painter, mf, dpi, dpi);
                 }
-                const QString path = QStringLiteral("%1/form_%2_%3_page%4.png")
-                                         .arg(out, QLatin1String(which), QLatin1String(*language == 'F' ? "fr" : "en"))
+                const QString path = QStringLiteral("%1/%2_%3_%4_page%5.png")
+                                         .arg(out, QLatin1String(form), QLatin1String(which),
+                                              QLatin1String(*language == 'F' ? "fr" : "en"))
                                          .arg(page);
                 if (image.save(path))
                     std::printf("wrote %s\n", qPrintable(path));
