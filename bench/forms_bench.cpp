@@ -28,6 +28,22 @@ void BM_PrintJobOfHundredLeases(benchmark::State &state)
 }
 BENCHMARK(BM_PrintJobOfHundredLeases)->Unit(benchmark::kMillisecond);
 
+// The four pages of a cooperative lease: the standard sections at the cooperative layouts.
+void BM_PaintFourCooperativePages(benchmark::State &state)
+{
+    bench::TLeaseFolder &f = bench::LeaseFolder();
+    for (f.lease.First();
+         !f.lease.Eof() && !forms::IsCooperativeKey(f.lease.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString());
+         f.lease.Next()) {
+    }
+    const forms::TLeaseRows rows = f.Rows();
+    for (auto _ : state) {
+        printout::TPrintout p(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bench"));
+        state.counters["pages"] = forms::PrintLease(1, forms::kLeasePages, rows, p);
+    }
+}
+BENCHMARK(BM_PaintFourCooperativePages)->Unit(benchmark::kMillisecond);
+
 // The elderly standard leases have their eight Annex pages after the lease pages.
 bool ElderlyStandard(const dataset::TTable &lease)
 {
