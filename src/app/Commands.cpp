@@ -4,6 +4,7 @@
 #include "app/Config.h"
 #include "app/Help.h"
 #include "app/Main.h"
+#include "entry/BailCoop.h"
 #include "entry/Bailstd.h"
 #include "entry/Locateur.h"
 #include "db/Settings.h"
@@ -28,7 +29,8 @@ void InstallEntryHooks()
         // The dialog offers the Annex pages when the window stands on the lease's Annex row.
         const bool annex = form.IsElderly() && form.SeekAnnexe();
         forms::PrintCurrentLease(&form, preview ? forms::TPrintButton::SBPreview : forms::TPrintButton::SBPrint,
-                                 form.BailStdTable(), form.LocateurTable(), form.AnnexePrintTable(), annex);
+                                 form.BailStdTable(), form.LocateurTable(), form.AnnexePrintTable(), annex,
+                                 form.RepositionsAfterPrintDialog());
     });
 }
 
@@ -41,17 +43,8 @@ TWindowCommands DefaultWindowCommands()
     // The MDI area adopts the windows.
     commands.lessorWindow = [](QWidget *) -> ui::TMdiChild * { return new entry::TLocateurForm(nullptr); };
     commands.leaseWindow = [](QWidget *, bool elderly, bool coop, const QString &key) -> ui::TMdiChild * {
-        if (coop) {
-            // The cooperative window is not part of this build: say so rather than do nothing.
-            ui::ShowMessageBox(QMessageBox::Information, db::PickWorkText(QStringLiteral("Bail"), QStringLiteral("Lease")),
-                               db::PickWorkText(QStringLiteral("Les baux de coopérative ne peuvent pas encore être ouverts "
-                                                               "dans cette version du programme."),
-                                                QStringLiteral("Cooperative leases cannot be opened yet in this version "
-                                                               "of the program.")),
-                               QMessageBox::Ok, QMessageBox::Ok);
-            return nullptr;
-        }
-        auto *form = new entry::TBailStdForm(nullptr, elderly);
+        entry::TBailStdForm *form = coop ? new entry::TBailCoopForm(nullptr, elderly)
+                                         : new entry::TBailStdForm(nullptr, elderly);
         if (!key.isEmpty())
             form->GoToLease(key);
         return form;

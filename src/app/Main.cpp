@@ -543,8 +543,8 @@ void TMainForm::SpB_FindBailClick()
         active->GoToLease(key);
     else
         OpenLeaseWindow(elderly, coop, key);
-    // Only a standard lease shown refreshes the dates (a cooperative one opened nothing here,
-    // and the active window keeps what is typed in it).
+    // Only a standard lease shown refreshes the dates; the cooperative window loaded them when
+    // it went to the lease.
     if (auto *now = dynamic_cast<ui::TLeaseChild *>(ActiveChild()); !coop && now && !now->IsCooperative())
         now->AjusteDates();
     if (dataset::TDataSource *source = Navig->DataSource(); source && source->DataSet()

@@ -17,6 +17,12 @@ constexpr const char *kTrueOnNewLease[] = {"B_FINRESID", "D_MOIS1", "D_MOIS2", "
 // form and those the user must give (by-laws handed over, same conditions).
 constexpr const char *kEmptyOnNewLease[] = {"E_REMIS", "G_MEME", "A_MEMCOOP1", "A_MEMCOOP2", "F_LOGCOOP"};
 
+// The cooperative form: both tenants members, no by-laws, and no residential-purpose or
+// furniture answers, which its form does not ask.
+constexpr const char *kTrueOnNewCoopLease[] = {"A_MEMCOOP1", "A_MEMCOOP2", "D_MOIS1", "D_MOIS2", "D_MODE_CHQ",
+                                               "E_ACCESTER"};
+constexpr const char *kEmptyOnNewCoopLease[] = {"E_REMIS", "G_MEME", "B_FINRESID", "B_MEUBLE"};
+
 bool Named(const QString &name, const auto &list)
 {
     for (const char *n : list)
@@ -42,14 +48,15 @@ void SetNewLeaseDefaults(dataset::TTable &lease, TLeaseKind kind, int defaultLes
     else
         Field(lease, "NOLOCATEUR").Clear();
     Field(lease, "BAILAHCOOP").SetAsString(LeaseKey(kind, Field(lease, "NOBAIL").AsString()));
+    const bool coop = IsCooperative(kind);
     for (int i = 0; i < lease.FieldCount(); ++i) {
         dataset::TField *f = lease.Fields(i);
         if (f->Calculated() || f->DataType() != dataset::TFieldType::Boolean)
             continue;
         const QString &name = f->FieldName();
-        if (Named(name, kEmptyOnNewLease))
+        if (coop ? Named(name, kEmptyOnNewCoopLease) : Named(name, kEmptyOnNewLease))
             continue;
-        f->SetAsBoolean(Named(name, kTrueOnNewLease));
+        f->SetAsBoolean(coop ? Named(name, kTrueOnNewCoopLease) : Named(name, kTrueOnNewLease));
     }
     Field(lease, "C_DUREE").SetAsString(IsFrench(language) ? QStringLiteral("12 mois") : QStringLiteral("12 months"));
     // The usual lease year runs from July to June, whatever the month the lease is typed in.

@@ -36,7 +36,9 @@ private:
 // printing language = language, lessor = defaultLessor (cleared when 0), key from kind and
 // the row's NOBAIL, fixed term of 12 months from July 1 of today's year to June 30 of the
 // next, rent per month paid by cheque, residential use only, by-laws and access to the
-// land; every other logical false. Text fields not named stay as they are.
+// land; every other logical false. A cooperative kind has both tenants members instead of
+// the residential use and the by-laws, and leaves its form's unasked answers empty. Text
+// fields not named stay as they are.
 void SetNewLeaseDefaults(dataset::TTable &lease, TLeaseKind kind, int defaultLessor, const QString &language,
                          const QDate &today);
 

@@ -12,6 +12,7 @@
 #include "db/Numbering.h"
 #include "db/Schema.h"
 #include "entry/Annexe.h"
+#include "entry/LeaseLayout.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
 #include "ui/EditHelpers.h"
@@ -104,10 +105,16 @@ void TBailStdForm::SetPrintHook(TPrintHook hook)
 }
 
 TBailStdForm::TBailStdForm(QWidget *parent, bool elderly)
+    : TBailStdForm(parent, elderly, StandardLeaseLayout())
+{
+}
+
+TBailStdForm::TBailStdForm(QWidget *parent, bool elderly, const TLeaseFormLayout &form)
     : QWidget(parent)
+    , m_layout(&form)
     , m_elderly(elderly)
 {
-    setObjectName(QStringLiteral("BailStdForm"));
+    setObjectName(QLatin1String(form.objectName));
     setAttribute(Qt::WA_DeleteOnClose);
     resize(980, 720);
 
@@ -134,9 +141,10 @@ TBailStdForm::TBailStdForm(QWidget *parent, bool elderly)
     m_newLease = false;
     ResetPages();
 
-    // The lessor's telephones read as information, not as fields to fill.
+    // The lessor's telephones read as information, not as fields to fill (the cooperative's
+    // one telephone keeps the look of the other lessor fields).
     for (const char *name : {"E_LocateurTelDom", "E_LocateurTelAut"})
-        if (auto *e = findChild<dataset::TDBEdit *>(QLatin1String(name))) {
+        if (auto *e = findChild<dataset::TDBEdit *>(QLatin1String(name)); e && !form.cooperative) {
             QPalette pal = e->palette();
             pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Inactive, QPalette::Highlight));
             e->setPalette(pal);
@@ -165,6 +173,18 @@ TBailStdForm::TBailStdForm(QWidget *parent, bool elderly)
             dataset::HandleEventException(std::current_exception());
         }
     });
+}
+
+bool TBailStdForm::IsCooperative() const
+{
+    return m_layout->cooperative;
+}
+
+db::TLeaseKind TBailStdForm::Kind() const
+{
+    if (m_layout->cooperative)
+        return m_elderly ? db::TLeaseKind::OO : db::TLeaseKind::NO;
+    return m_elderly ? db::TLeaseKind::ON : db::TLeaseKind::NN;
 }
 
 TBailStdForm::~TBailStdForm()
@@ -260,6 +280,9 @@ void TBailStdForm::WireControls()
     E_B_NbPiece = edit("E_B_NbPiece");
     E_D_Autre1 = edit("E_D_Autre1");
     E_D_Autre2 = edit("E_D_Autre2");
+    E_D_Mode_Aut = edit("E_D_Mode_Aut");
+    ChB_D_Mode_Chq = box("ChB_D_Mode_Chq");
+    ChB_D_Mode_Arg = box("ChB_D_Mode_Arg");
     ChB_D_Mois1 = box("ChB_D_Mois1");
     ChB_D_Semaine1 = box("ChB_D_Semaine1");
     ChB_D_Mois2 = box("ChB_D_Mois2");
@@ -287,7 +310,16 @@ void TBailStdForm::WireControls()
         };
     };
     connect(E_G_Loyer, &QLineEdit::textEdited, this, guarded(&TBailStdForm::E_G_LoyerChange));
-    connect(E_G_Autre, &QLineEdit::textEdited, this, guarded(&TBailStdForm::E_G_AutreChange));
+    for (dataset::TDBEdit *other : {E_D_Autre1, E_D_Autre2, E_D_Mode_Aut, E_G_Autre})
+        connect(other, &QLineEdit::textEdited, this, [this, other] {
+            try {
+                OtherTextTyped(other);
+                if (other == E_G_Autre)
+                    E_G_AutreChange();
+            } catch (...) {
+                dataset::HandleEventException(std::current_exception());
+            }
+        });
     connect(E_G_Chang1, &QLineEdit::textEdited, this, guarded(&TBailStdForm::E_G_ChangChange));
     connect(E_G_Chang2, &QLineEdit::textEdited, this, guarded(&TBailStdForm::E_G_ChangChange));
     connect(RG_G_Meme->Button(0), &QRadioButton::clicked, this, guarded(&TBailStdForm::RG_G_MemeOuiClick));
@@ -345,10 +377,10 @@ void TBailStdForm::SetEnglishCaptions()
     Rg_LangueImp->SetItems(french ? QStringList{QStringLiteral("&Français"), QStringLiteral("&Anglais")}
                                   : QStringList{QStringLiteral("French"), QStringLiteral("English")});
     PB_Annexe->setText(french ? QStringLiteral("Annexe...") : QStringLiteral("Schedule..."));
-    SpB_SelLocateur->setToolTip(french ? QStringLiteral("Sélection du locateur") : QStringLiteral("Lessor selection"));
-    for (const char *name : {"Rg_B_FinResid", "Rg_B_Meuble", "RG_E_Concierg", "Rg_E_Reglemen", "Rg_E_Remis",
-                             "RG_E_AccesTer", "RG_E_Animaux", "RG_G_Meme"})
-        if (auto *g = findChild<dataset::TDBRadioGroup *>(QLatin1String(name)))
+    SpB_SelLocateur->setToolTip(QString::fromUtf8(french ? m_layout->lessorHintFr : m_layout->lessorHintEn));
+    // The Oui/Non groups of the form (the printing language has its own captions).
+    for (auto *g : findChildren<dataset::TDBRadioGroup *>())
+        if (g != Rg_LangueImp)
             g->SetLanguage(dataset::WorkingLanguage());
     if (!french && L_Partie1)
         L_Partie1->setText(QStringLiteral("Part1 and part2 must be used together."));
@@ -356,12 +388,12 @@ void TBailStdForm::SetEnglishCaptions()
 
 void TBailStdForm::SetCaption()
 {
-    if (French())
-        setWindowTitle(m_elderly ? QStringLiteral("Bail de logement - Personnes âgées ou handicapées")
-                                 : QStringLiteral("Bail de logement"));
-    else
-        setWindowTitle(m_elderly ? QStringLiteral("Lease of a dwelling - Elderly or handicapped persons")
-                                 : QStringLiteral("Lease of a dwelling"));
+    const bool french = French();
+    QString title = QString::fromUtf8(french ? m_layout->captionFr : m_layout->captionEn);
+    if (m_elderly)
+        title += french ? QStringLiteral(" - Personnes âgées ou handicapées")
+                        : QStringLiteral(" - Elderly or handicapped persons");
+    setWindowTitle(title);
 }
 
 // ---- Cursors and the lent toolbar ---------------------------------------------------
@@ -703,15 +735,18 @@ void TBailStdForm::PB_AnnexeClick()
     TAnnexeForm annex(this, Annexe);
     if (isNew)
         ResetAnnexFields(&annex);
-    annex.setWindowTitle(QStringLiteral("%1 - [ %2, %3 ]")
-                             .arg(annex.windowTitle(), db::Trim(BailStd.FieldByName(QStringLiteral("NOBAIL"))->AsString()),
-                                  db::Trim(BailStd.FieldByName(QStringLiteral("A_NOM1"))->AsString())));
+    const bool namesLease = AnnexWindowNamesLease();
+    if (namesLease)
+        annex.setWindowTitle(QStringLiteral("%1 - [ %2, %3 ]")
+                                 .arg(annex.windowTitle(), db::Trim(BailStd.FieldByName(QStringLiteral("NOBAIL"))->AsString()),
+                                      db::Trim(BailStd.FieldByName(QStringLiteral("A_NOM1"))->AsString())));
     // The names in the status bar are the lease's; the Annex window has none of its own.
     if (HostBound())
         m_host->SetStatusText(0, QString());
     wait.reset(); // the window is worked in with the normal cursor
     annex.exec();
-    ResetMainHint();
+    if (namesLease)
+        ResetMainHint();
 }
 
 void TBailStdForm::CopyCurrentLease()

@@ -42,6 +42,9 @@ namespace entry {
 
 struct TFormItem;
 struct TFormSection;
+struct TLeaseFormLayout;
+struct TWording;
+class TAnnexeForm;
 
 // Help topics opened from the entry windows' small help buttons go through this hook,
 // which the application sets to its help viewer.
@@ -67,8 +70,8 @@ public:
     QWidget &ChildWidget() override { return *this; }
 
     bool IsElderly() const override { return m_elderly; }
-    bool IsCooperative() const override { return false; }
-    db::TLeaseKind Kind() const { return m_elderly ? db::TLeaseKind::ON : db::TLeaseKind::NN; }
+    bool IsCooperative() const override;
+    db::TLeaseKind Kind() const;
     // Moves to the lease with that BAILAHCOOP key; stays where it is when there is none.
     void GoToLease(const QString &key) override;
     // Shows the saved data of the lease's lessor.
@@ -126,9 +129,36 @@ public:
     // The word list the translation component carries: name, French, English per row.
     const QStringList &WordList() const { return m_words; }
 
+    // The print command positions the lessor and Annex print cursors again once the print
+    // dialog is closed.
+    virtual bool RepositionsAfterPrintDialog() const { return false; }
+
 protected:
+    // The window of one layout's kind: the standard or the cooperative form.
+    TBailStdForm(QWidget *parent, bool elderly, const TLeaseFormLayout &layout);
+
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+    // Rules some kinds add. The user typed into an "other" text (rent terms, method of
+    // payment, section G) while it has the focus; the by-laws date is filled in with today
+    // on entering it; the Annex window is captioned with the lease and the names refreshed
+    // after it.
+    virtual void OtherTextTyped(dataset::TDBEdit *) {}
+    virtual bool FillsByLawsDateOnEnter() const { return true; }
+    virtual bool AnnexWindowNamesLease() const { return true; }
+
+    bool Editing() const;
+    void SetField(const char *name, const QVariant &value);
+    QString EditValue(dataset::TDBEdit *edit) const;
+
+    // Controls the field rules refer to; every control is also found by its name.
+    dataset::TDBEdit *E_D_Loyer = nullptr, *E_E_Date = nullptr, *E_G_Date = nullptr, *E_G_Loyer = nullptr,
+                     *E_G_Autre = nullptr, *E_G_Chang1 = nullptr, *E_G_Chang2 = nullptr, *E_B_NbPiece = nullptr,
+                     *E_D_Autre1 = nullptr, *E_D_Autre2 = nullptr, *E_D_Mode_Aut = nullptr;
+    dataset::TDBCheckBox *ChB_D_Mois1 = nullptr, *ChB_D_Semaine1 = nullptr, *ChB_D_Mois2 = nullptr,
+                         *ChB_D_Semaine2 = nullptr, *ChB_G_Mois = nullptr, *ChB_G_Semaine = nullptr,
+                         *ChB_D_Mode_Chq = nullptr, *ChB_D_Mode_Arg = nullptr;
 
 private:
     // One date typed as three parts.
@@ -151,6 +181,9 @@ private:
     QLabel *MakeLabel(const TFormSection &section, const TFormItem &item, QWidget *parent);
     QWidget *MakeSplitDate(const TFormItem &item, int page, QWidget *parent);
     QString NextLabelName(const TFormSection &section);
+    const TWording *Wording(const char *standardFr) const;
+    const char *ControlName(const char *standardName) const;
+    bool NotOnThisForm(const TFormItem &item) const;
     void WireControls();
     void SetEnglishCaptions();
     void SetCaption();
@@ -193,16 +226,14 @@ private:
     void TermPairClick(dataset::TDBCheckBox *clicked);
     void Ajuste_G_Meme();
     bool BailDateValide(TSplitDate &date);
-    bool Editing() const;
     bool EnsureLeaseEditing();
-    void SetField(const char *name, const QVariant &value);
-    QString EditValue(dataset::TDBEdit *edit) const;
     void ShowPageOf(QWidget *control);
     [[noreturn]] void FocusBackAndAbort(QWidget *control);
     void FocusBackLater(QWidget *control);
     void RunExitStepHere();
     bool AnnexEditing() const;
 
+    const TLeaseFormLayout *m_layout = nullptr;
     bool m_elderly = false;
     bool m_autoNumber = false;     // BailConf.GENAUTO when the window opened
     bool m_newLease = false;       // between an insertion and its save or abandon
@@ -239,12 +270,6 @@ private:
     QTabWidget *PC_Pages = nullptr;
     QToolButton *SpB_SelLocateur = nullptr;
 
-    // Controls the field rules refer to; every control is also found by its name.
-    dataset::TDBEdit *E_D_Loyer = nullptr, *E_E_Date = nullptr, *E_G_Date = nullptr, *E_G_Loyer = nullptr,
-                     *E_G_Autre = nullptr, *E_G_Chang1 = nullptr, *E_G_Chang2 = nullptr, *E_B_NbPiece = nullptr,
-                     *E_D_Autre1 = nullptr, *E_D_Autre2 = nullptr;
-    dataset::TDBCheckBox *ChB_D_Mois1 = nullptr, *ChB_D_Semaine1 = nullptr, *ChB_D_Mois2 = nullptr,
-                         *ChB_D_Semaine2 = nullptr, *ChB_G_Mois = nullptr, *ChB_G_Semaine = nullptr;
     dataset::TDBRadioGroup *Rg_E_Reglemen = nullptr, *Rg_E_Remis = nullptr, *RG_G_Meme = nullptr;
     QLabel *L_Partie1 = nullptr; // closing line whose English text is set in code
 };

@@ -220,7 +220,7 @@ void TBailStdForm::FullDateEnter(dataset::TDBEdit *edit)
     m_dateHint = true;
     if (HostBound())
         m_host->SetStatusText(0, French() ? QStringLiteral("Format de date: aaaa/mm/jj") : QStringLiteral("Date format: yyyy/mm/dd"));
-    if (edit == E_E_Date && Rg_E_Remis->ItemIndex() == 0 && BailStd.FieldByName(QStringLiteral("E_DATE"))->IsNull()) {
+    if (edit == E_E_Date && FillsByLawsDateOnEnter() && Rg_E_Remis->ItemIndex() == 0 && BailStd.FieldByName(QStringLiteral("E_DATE"))->IsNull()) {
         EnsureLeaseEditing();
         BailStd.FieldByName(QStringLiteral("E_DATE"))->SetAsDate(QDate::currentDate());
     }

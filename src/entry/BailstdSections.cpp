@@ -1,8 +1,8 @@
-// The four pages of the standard lease window, as the paper form lays them out: each
-// section is a list of items read left to right, line by line, so that captions and
-// fields read as the form's sentences. A few routines below walk the tables.
+// The four pages of the standard lease window as the paper form lays them out, and the
+// few routines that walk a layout's tables into pages (the cooperative window's too).
 
 #include "entry/Bailstd.h"
+#include "entry/LeaseLayout.h"
 
 #include "dataset/Common.h"
 #include "dataset/DBCheckBox.h"
@@ -20,111 +20,34 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <cstring>
 #include <span>
 
 namespace entry {
 
-enum class TItemKind : char {
-    Text,    // caption on the line
-    Bold,    // caption in bold
-    Wrap,    // caption that takes the rest of the line and wraps
-    Para,    // paragraph on lines of its own (may hold <b> and <sup>)
-    Heading, // bold caption on a line of its own
-    Under,   // small caption under the control before it
-    Edit,    // lease field
-    Lessor,  // lessor field, read-only
-    Check,   // check box of a logical lease field
-    YesNo,   // Oui/Non group of a logical lease field
-    Date,    // split date: name is the part suffix ("C_Debut")
-    Help,    // small help button
-    Select,  // lessor selection button
-    Gap,     // blank of width characters
-    Br,      // next line
-    Cols,    // columns start: the lines below go into the first column
-    Col,     // next column
-    EndCols, // back to full width
-};
-
-struct TFormItem {
-    TItemKind kind;
-    const char *name;  // control name (controls), fixed label name or null (captions)
-    const char *field; // bound field
-    const char *fr;
-    const char *en;
-    int width; // characters: fields' width (0 stretches), captions' minimum width
-};
-
-struct TFormSection {
-    const char *key; // "A" ... "G", "E2" for the continuation, "NA"/"NG" for unframed notes
-    char letter;     // 0: not framed, no title
-    int page;
-    const char *fr;
-    const char *en;
-    std::span<const TFormItem> items;
-};
-
 namespace {
 
-using K = TItemKind;
-
-constexpr TFormItem Tx(const char *fr, const char *en, int w = 0) { return {K::Text, nullptr, nullptr, fr, en, w}; }
-constexpr TFormItem Bd(const char *fr, const char *en, int w = 0) { return {K::Bold, nullptr, nullptr, fr, en, w}; }
-constexpr TFormItem Wr(const char *fr, const char *en) { return {K::Wrap, nullptr, nullptr, fr, en, 0}; }
-constexpr TFormItem Pa(const char *fr, const char *en) { return {K::Para, nullptr, nullptr, fr, en, 0}; }
-constexpr TFormItem Hd(const char *fr, const char *en) { return {K::Heading, nullptr, nullptr, fr, en, 0}; }
-constexpr TFormItem Un(const char *fr, const char *en) { return {K::Under, nullptr, nullptr, fr, en, 0}; }
-constexpr TFormItem Ed(const char *name, const char *field, int w = 0) { return {K::Edit, name, field, nullptr, nullptr, w}; }
-constexpr TFormItem Lo(const char *name, const char *field, int w = 0) { return {K::Lessor, name, field, nullptr, nullptr, w}; }
-constexpr TFormItem Ck(const char *name, const char *field, int w = 0) { return {K::Check, name, field, nullptr, nullptr, w}; }
-constexpr TFormItem Yn(const char *name, const char *field) { return {K::YesNo, name, field, nullptr, nullptr, 0}; }
-constexpr TFormItem Dt(const char *suffix, const char *field) { return {K::Date, suffix, field, nullptr, nullptr, 0}; }
-constexpr TFormItem Hp(const char *name) { return {K::Help, name, nullptr, nullptr, nullptr, 0}; }
-constexpr TFormItem Gp(int w) { return {K::Gap, nullptr, nullptr, nullptr, nullptr, w}; }
-constexpr TFormItem kBr{K::Br, nullptr, nullptr, nullptr, nullptr, 0};
-constexpr TFormItem kCols{K::Cols, nullptr, nullptr, nullptr, nullptr, 0};
-constexpr TFormItem kCol{K::Col, nullptr, nullptr, nullptr, nullptr, 0};
-constexpr TFormItem kEndCols{K::EndCols, nullptr, nullptr, nullptr, nullptr, 0};
-constexpr TFormItem kSelect{K::Select, "SpB_SelLocateur", nullptr, nullptr, nullptr, 0};
+using namespace items;
 
 constexpr int kPageWidth = 900;
 
 // ---- Page 1 -------------------------------------------------------------------------
 
-#define TENANT(n)                                                                                            \
-    Tx("Nom", "Name", 4), Ed("E_A_Nom" #n, "A_NOM" #n), kBr, Tx("N°", "N°", 4), Ed("E_A_No" #n, "A_NO" #n, 6),  \
-        Tx("Rue", "Street"), Ed("E_A_Rue" #n, "A_RUE" #n), Tx("App.", "Apt."), Ed("E_A_App" #n, "A_APP" #n, 6), \
-        kBr, Tx("Municipalité", "Municipality"), Ed("E_A_Munic" #n, "A_MUNIC" #n), Tx("Code Postal", "Postal code"), \
-        Ed("E_A_Cp" #n, "A_CP" #n, 7), kBr, Tx("Téléphone (domicile)", "Telephone (domicile)", 19),             \
-        Ed("E_A_TelDom" #n, "A_TELDOM" #n, 14), kBr, Tx("Téléphone (autre)", "Telephone (other)", 19),           \
-        Ed("E_A_TelAut" #n, "A_TELAUT" #n, 14), kBr
-
-constexpr TFormItem kSectionA[] = {
-    kCols,
-    TENANT(1),
-    Bd("le locataire", "the lessee"),
-    kBr,
-    Gp(1),
-    kBr,
-    TENANT(2),
-    Bd("le locataire", "the lessee"),
-    kCol,
-    Tx("Nom", "Name", 4), Lo("E_LocateurNom", "NOM"), kSelect, kBr,
-    Tx("N°", "N°", 4), Lo("E_LocateurNo", "NO", 6), Tx("Rue", "Street"), Lo("E_LocateurRue", "RUE"),
-    Tx("App.", "Apt."), Lo("E_LocateurApp", "APP", 6), kBr,
-    Tx("Municipalité", "Municipality"), Lo("E_LocateurMunic", "MUNIC"), Tx("Code Postal", "Postal code"),
-    Lo("E_LocateurCp", "CP", 7), kBr,
+constexpr TFormItem kTenants[] = {kCols};
+constexpr TFormItem kLessee[] = {Bd("le locataire", "the lessee"), kBr};
+constexpr TFormItem kBetween[] = {Gp(1), kBr};
+constexpr TFormItem kLessorName[] = {kCol, Tx("Nom", "Name", 4), Lo("E_LocateurNom", "NOM"), Sl("SpB_SelLocateur"), kBr};
+constexpr TFormItem kLessorPhones[] = {
     Tx("Téléphone (domicile)", "Telephone (domicile)", 19), Lo("E_LocateurTelDom", "TELDOM", 14), kBr,
     Tx("Téléphone (autre)", "Telephone (other)", 19), Lo("E_LocateurTelAut", "TELAUT", 14), kBr,
     Bd("et le propriétaire (locateur)", "and the landlord (lessor)"), kBr,
     Gp(1), kBr,
     Tx("S'il y a lieu, représenté par", "Where applicable, represented by"), kBr,
-    Tx("Nom", "Name", 8), Lo("E_LocateurNomRep", "NOMREP"), kBr,
-    Tx("Fonction", "Position", 8), Lo("E_LocateurFonction", "FONCTION"), kBr,
-    Tx("mandaté à cet effet.", "mandated for that purpose."),
-    kEndCols,
 };
+constexpr TFormItem kEndColumns[] = {kEndCols};
 
-#undef TENANT
+constexpr auto kSectionA = Join(kTenants, kTenant1, kLessee, kBetween, kTenant2, kLessee, kLessorName, kLessorAddress,
+                                kLessorPhones, kLessorRepresentative, kEndColumns);
 
 constexpr TFormItem kNotesA[] = {
     Pa("- Le terme <b>propriétaire</b> utilisé dans le bail a le même sens que le terme locateur utilisé dans la loi.",
@@ -136,11 +59,8 @@ constexpr TFormItem kNotesA[] = {
     Pa("- Le singulier inclut le pluriel.", "- The singular includes the plural."),
 };
 
-constexpr TFormItem kSectionB[] = {
-    Tx("N°", "N°"), Ed("E_B_No", "B_NO", 10), Tx("Rue", "Street"), Ed("E_B_Rue", "B_RUE"), Tx("App.", "Apt."),
-    Ed("E_B_App", "B_APP", 6), kBr,
-    Tx("Municipalité", "Municipality"), Ed("E_B_Munic", "B_MUNIC"), Tx("Code Postal", "Postal code"),
-    Ed("E_B_Cp", "B_CP", 7), Tx("Nombre de pièces", "Number of rooms"), Ed("E_B_NbPiece", "B_NBPIECE", 4), kBr,
+constexpr TFormItem kPurpose[] = {
+    kBr,
     Tx("Le logement est loué à des fins résidentielles seulement.",
        "The dwelling is leased for residential purposes only."),
     Yn("Rg_B_FinResid", "B_FINRESID"), kBr,
@@ -150,15 +70,9 @@ constexpr TFormItem kSectionB[] = {
        "No more than one third of the total area of the dwelling may be used for those other purposes."),
     Hp("Spb_PropHint5"), kBr,
     Gp(1), kBr,
-    Ck("ChB_B_Ext", "B_EXT"), Tx("Stationnement extérieur", "Outdoor parking", 24),
-    Tx("Nombre de places", "Number of places"), Ed("E_B_ExtNbPl", "B_EXT_NBPL", 6),
-    Tx("Emplacements", "Parking spaces"), Ed("E_B_ext_EMPL", "B_EXT_EMPL", 18), kBr,
-    Ck("ChB_B_Int", "B_INT"), Tx("Stationnement intérieur", "Indoor parking", 24),
-    Tx("Nombre de places", "Number of places"), Ed("E_B_intNbPl", "B_INT_NBPL", 6),
-    Tx("Emplacements", "Parking spaces"), Ed("E_B_INT_EMPL", "B_INT_EMPL", 18), kBr,
-    Ck("ChB_B_remise", "B_REMISE"), Tx("Remise/espace de rangement", "Locker/storage space", 24),
-    Tx("Précisions", "Specify"), Ed("E_B_Presisio", "B_PRECISIO"), kBr,
-    Tx("Autres", "Other"), Ed("E_B_Autre", "B_AUTRE"), kBr,
+};
+
+constexpr TFormItem kFurniture[] = {
     Gp(1), kBr,
     Tx("Des meubles sont loués et inclus dans le loyer.", "Furniture is leased and included in the rent."),
     Yn("Rg_B_Meuble", "B_MEUBLE"), kBr,
@@ -193,11 +107,9 @@ constexpr TFormItem kSectionB[] = {
     Ed("E_B_Autre4", "B_AUTRE4", 25), kBr,
     Ed("E_B_Autre5", "B_AUTRE5", 25),
     kEndCols,
-    Pa("Il serait indiqué que les parties fassent une description de l'<b>état des lieux</b> lors de la délivrance du "
-       "logement (art. 1890 C.c.V.).",
-       "The parties should make a description of the <b>condition of the premises</b> at the time of the delivery of "
-       "the dwelling (art. 1890 C.C.V.)."),
 };
+
+constexpr auto kSectionB = Join(kDwellingAddress, kPurpose, kParking, kFurniture, kPremisesCondition);
 
 // ---- Page 2 -------------------------------------------------------------------------
 
@@ -347,24 +259,17 @@ constexpr TFormItem kSectionE2[] = {
 
 // ---- Page 4 -------------------------------------------------------------------------
 
-constexpr TFormItem kSectionF[] = {
+constexpr TFormItem kNoApplication[] = {
     Pa("Section à remplir lorsqu'une des situation qui y sont décrites s'applique.",
        "Section to be completed where one of the situations described herein applies."),
     Pa("Le locataire et le propriétaire<b> ne peuvent demander à la Ostrevane </b>de fixer le loyer ou de modifier une "
        "autre condition du bail parce que",
        "The lessee and the landlord<b> may not apply to the Ostrevane </b>for the fixing of the rent or for the "
        "modification of another condition of the lease because"),
-    Ck("ChB_F_Log1", "F_LOG1"),
-    Wr("le logement est situé dans un immeuble construit depuis 5 ans ou moins. L'immeuble était prêt pour",
-       "the dwelling is located in an immovable erected 5 years ago or less. The immovable became ready for"), kBr,
-    Gp(3), Tx("l'habitation le ", "habitation on"), Dt("F_PretHab1", "F_PRETHAB1"), kBr,
-    Bd("ou", "or"), kBr,
-    Ck("ChB_F_Log2", "F_LOG2"),
-    Wr("le logement est situé dans un immeuble dont l'utilisation à des fins résidentielles résulte d'un changement "
-       "d'affectation fait depuis 5 ans ou moins. L'immeuble était prêt",
-       "the dwelling is located in an immovable whose use for residential purposes results from a change of "
-       "destination made 5 years ago or less. The immovable became ready for"), kBr,
-    Gp(3), Tx("pour l'habitation le ", "habitation on"), Dt("F_PretHab2", "F_PRETHAB2"), kBr,
+};
+constexpr TFormItem kOr[] = {Bd("ou", "or"), kBr};
+
+constexpr TFormItem kRestrictionNotes[] = {
     Pa("Le tribunal peut néanmoins se prononcer sur toute autre demande relative au bail, par exemple une demande de "
        "diminution de loyer.",
        "The tribunal may nevertheless rule on any other application about the lease, for example an application for "
@@ -384,6 +289,8 @@ constexpr TFormItem kSectionF[] = {
     Pa("Le délai de cinq ans se compte à partir du jour où l'immeuble est devenu prêt pour l'habitation.",
        "The five-year period runs from the day on which the immovable became ready for habitation."),
 };
+
+constexpr auto kSectionF = Join(kNoApplication, kNewBuilding, kOr, kChangedDestination, kRestrictionNotes);
 
 constexpr TFormItem kSectionG[] = {
     Pa("Cet avis est obligatoire: le propriétaire doit le remettre au nouveau locataire ou au sous-locataire lors de "
@@ -473,6 +380,46 @@ int EditHeight()
 
 } // namespace
 
+const TLeaseFormLayout &StandardLeaseLayout()
+{
+    static const TLeaseFormLayout layout{"BailStdForm", false, kSections, {}, {}, "Bail de logement",
+                                         "Lease of a dwelling", "Sélection du locateur", "Lessor selection"};
+    return layout;
+}
+
+std::span<const TFormItem> StandardSectionItems(const char *key)
+{
+    for (const TFormSection &s : kSections)
+        if (std::strcmp(s.key, key) == 0)
+            return s.items;
+    return {};
+}
+
+const TWording *TBailStdForm::Wording(const char *standardFr) const
+{
+    if (standardFr)
+        for (const TWording &w : m_layout->wording)
+            if (std::strcmp(w.standard, standardFr) == 0)
+                return &w;
+    return nullptr;
+}
+
+const char *TBailStdForm::ControlName(const char *standardName) const
+{
+    for (const TRename &r : m_layout->renames)
+        if (std::strcmp(r.standard, standardName) == 0)
+            return r.name;
+    return standardName;
+}
+
+bool TBailStdForm::NotOnThisForm(const TFormItem &item) const
+{
+    if (item.kind == K::Help || item.kind == K::Edit || item.kind == K::Check || item.kind == K::YesNo)
+        return ControlName(item.name) == nullptr;
+    const TWording *w = item.name ? nullptr : Wording(item.fr);
+    return w && !w->fr;
+}
+
 QString TBailStdForm::NextLabelName(const TFormSection &section)
 {
     return QStringLiteral("Lb_%1_%2").arg(QLatin1String(section.key)).arg(++m_labelCount, 3, 10, QLatin1Char('0'));
@@ -482,9 +429,15 @@ QLabel *TBailStdForm::MakeLabel(const TFormSection &section, const TFormItem &it
 {
     auto *label = new QLabel(parent);
     label->setObjectName(item.name ? QLatin1String(item.name) : NextLabelName(section));
-    label->setText(French() || !item.en || !*item.en ? U(item.fr) : U(item.en));
+    const char *fr = item.fr;
+    const char *en = item.en;
+    if (const TWording *w = Wording(item.fr)) {
+        fr = w->fr;
+        en = w->en;
+    }
+    label->setText(French() || !en || !*en ? U(fr) : U(en));
     label->setTextFormat(Qt::AutoText);
-    m_words << label->objectName() << U(item.fr) << U(item.en);
+    m_words << label->objectName() << U(fr) << U(en);
     QFont font = label->font();
     switch (item.kind) {
     case K::Bold:
@@ -627,7 +580,7 @@ QWidget *TBailStdForm::MakeItem(const TFormSection &section, const TFormItem *&i
         break;
     case K::Help: {
         auto *button = new QToolButton(parent);
-        button->setObjectName(QLatin1String(item->name));
+        button->setObjectName(QLatin1String(ControlName(item->name)));
         button->setText(QStringLiteral("?"));
         button->setFixedSize(20, 20);
         button->setFocusPolicy(Qt::NoFocus);
@@ -689,6 +642,8 @@ void TBailStdForm::BuildItems(const TFormSection &section, QVBoxLayout *body, QW
     };
     const TFormItem *end = section.items.data() + section.items.size();
     for (const TFormItem *it = section.items.data(); it != end; ++it) {
+        if (NotOnThisForm(*it))
+            continue;
         switch (it->kind) {
         case K::Br:
             endLine();
@@ -811,7 +766,7 @@ void TBailStdForm::CreatePages(QVBoxLayout *layout)
         auto *v = new QVBoxLayout(sheet);
         v->setContentsMargins(14, 12, 14, 12);
         v->setSpacing(8);
-        for (const TFormSection &s : kSections)
+        for (const TFormSection &s : m_layout->sections)
             if (s.page == p)
                 v->addWidget(BuildSection(s, sheet));
         v->addStretch(1);

@@ -113,18 +113,40 @@ TEST_F(SearchWindows, AVanishedLeaseLeavesANewWindowOnItsLastLease)
     EXPECT_EQ(ActiveKey(), last);
 }
 
-TEST_F(SearchWindows, ACooperativeLeaseSaysItCannotOpenAndLeavesTheActiveWindowAlone)
+TEST_F(SearchWindows, ACooperativeLeaseOpensACooperativeWindowOfItsKind)
 {
-    ASSERT_FALSE(m_keys[QStringLiteral("NO")].empty());
+    ASSERT_GE(m_keys[QStringLiteral("NO")].size(), 2u);
+    ASSERT_FALSE(m_keys[QStringLiteral("OO")].empty());
     const QString nn = m_keys[QStringLiteral("NN")].front();
+    const QString no1 = m_keys[QStringLiteral("NO")].front();
+    const QString no2 = m_keys[QStringLiteral("NO")].back();
+    const QString oo = m_keys[QStringLiteral("OO")].front();
     Choose(nn);
     ASSERT_EQ(Windows(), 1);
-    TBoxRecorder boxes;
-    boxes.Answer(QMessageBox::Ok);
-    Choose(m_keys[QStringLiteral("NO")].front());
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].icon, QMessageBox::Information);
-    EXPECT_TRUE(boxes.Boxes()[0].text.startsWith(QStringLiteral("Les baux de coopérative"))) << boxes.Boxes()[0].text.toStdString();
-    EXPECT_EQ(Windows(), 1);
-    EXPECT_EQ(ActiveKey(), nn);
+
+    Choose(no1);
+    ASSERT_EQ(Windows(), 2);
+    ASSERT_NE(Active(), nullptr);
+    EXPECT_TRUE(Active()->IsCooperative());
+    EXPECT_FALSE(Active()->IsElderly());
+    EXPECT_EQ(Active()->windowTitle(), QStringLiteral("Bail d'un logement dans une coopérative"));
+    EXPECT_EQ(ActiveKey(), no1);
+    EXPECT_TRUE(m_form->Item(QStringLiteral("IDM_BailCourant"))->isEnabled());
+
+    Choose(no2); // the cooperative window of that kind takes it
+    EXPECT_EQ(Windows(), 2);
+    EXPECT_EQ(ActiveKey(), no2);
+
+    Choose(oo);
+    ASSERT_EQ(Windows(), 3);
+    EXPECT_TRUE(Active()->IsCooperative());
+    EXPECT_TRUE(Active()->IsElderly());
+    EXPECT_EQ(ActiveKey(), oo);
+
+    // The hidden menu items still make their windows.
+    m_form->Item(QStringLiteral("IDM_BailCoopStd"))->trigger();
+    Settle();
+    ASSERT_EQ(Windows(), 4);
+    EXPECT_TRUE(Active()->IsCooperative());
+    EXPECT_EQ(ActiveKey(), m_keys[QStringLiteral("NO")].back()); // a new window shows the last of its kind
 }

@@ -46,226 +46,11 @@ using entry::TBailStdForm;
 using entrytest::TBoxAnswers;
 using entrytest::TDataFolder;
 
+#include "LeaseWindowTestUtil.h"
+
+using namespace leasetest;
+
 namespace {
-
-// The main window's toolbar as a lease window sees it: a real navigator, the command
-// states and the status text it is given.
-class TTestHost : public ui::TToolbarHost {
-public:
-    TTestHost() { navigator.show(); }
-    dataset::TDBNavigator &Navigator() override { return navigator; }
-    void SetPrintAction(std::function<void()> action) override { print = std::move(action); }
-    void SetPreviewAction(std::function<void()> action) override { preview = std::move(action); }
-    void SetCopyAction(std::function<void()> action) override { copy = std::move(action); }
-    void SetPrintCommandsEnabled(bool enabled) override { commandsEnabled = enabled; }
-    void SetStatusText(int panel, const QString &text) override
-    {
-        if (panel == 0)
-            status = text;
-    }
-    void ResetToolbar() override
-    {
-        navigator.SetDataSource(nullptr);
-        navigator.BeforeAction = nullptr;
-        navigator.OnClick = nullptr;
-        print = preview = copy = nullptr;
-        commandsEnabled = false;
-        status.clear();
-        ++resets;
-    }
-    void Click(TNavigateBtn b) { QTest::mouseClick(navigator.Button(b), Qt::LeftButton); }
-
-    dataset::TDBNavigator navigator;
-    std::function<void()> print, preview, copy;
-    bool commandsEnabled = false;
-    QString status;
-    int resets = 0;
-};
-
-// Errors that reach the application's handler, as texts (engine errors with their code).
-class TErrors {
-public:
-    TErrors()
-    {
-        dataset::SetEventExceptionHandler([this](std::exception_ptr e) {
-            try {
-                std::rethrow_exception(e);
-            } catch (const dbase::EDBEngineError &err) {
-                codes.push_back(err.Code());
-                texts.push_back(err.Message());
-            } catch (const db::EConvertError &err) {
-                texts.push_back(err.Message());
-            } catch (const std::exception &err) {
-                texts.push_back(QString::fromUtf8(err.what()));
-            }
-        });
-    }
-    ~TErrors() { dataset::SetEventExceptionHandler({}); }
-    std::vector<int> codes;
-    std::vector<QString> texts;
-};
-
-TTable &Open(TTable &t, const char *file, const char *order)
-{
-    t.SetDatabaseName(QLatin1String(db::kDatabaseName));
-    t.SetTableName(QLatin1String(file));
-    if (order)
-        t.SetIndexFieldNames(QLatin1String(order));
-    t.Open();
-    return t;
-}
-
-void AddLease(db::TLeaseKind kind, const QString &number, const QString &name = QString())
-{
-    TTable t;
-    Open(t, "BailStd.dbf", nullptr);
-    t.Append();
-    t.FieldByName(QStringLiteral("NOBAIL"))->SetAsString(number);
-    t.FieldByName(QStringLiteral("BAILAHCOOP"))->SetAsString(db::LeaseKey(kind, number));
-    t.FieldByName(QStringLiteral("A_NOM1"))->SetAsString(name);
-    t.FieldByName(QStringLiteral("C_DEBUT"))->SetAsDate(QDate(2024, 7, 1));
-    t.Post();
-}
-
-void AddAnnex(const QString &number, double amount)
-{
-    TTable t;
-    Open(t, "Annexe.dbf", nullptr);
-    t.Append();
-    t.FieldByName(QStringLiteral("NOBAIL"))->SetAsString(number);
-    t.FieldByName(QStringLiteral("MNTBAIL"))->SetAsFloat(amount);
-    t.FieldByName(QStringLiteral("BAIN_PRIV"))->SetAsBoolean(true);
-    t.Post();
-}
-
-bool AnnexExists(const QString &number)
-{
-    TTable t;
-    Open(t, "Annexe.dbf", "NOBAIL");
-    return t.FindKey(number);
-}
-
-void SetConfig(bool automatic, long long counter = -1)
-{
-    TTable t;
-    Open(t, "BailConf.dbf", nullptr);
-    t.Edit();
-    t.FieldByName(QStringLiteral("GENAUTO"))->SetAsBoolean(automatic);
-    if (counter >= 0)
-        t.FieldByName(QStringLiteral("NOBAIL"))->SetAsInteger(counter);
-    t.Post();
-}
-
-long long Counter()
-{
-    TTable t;
-    Open(t, "BailConf.dbf", nullptr);
-    return t.FieldByName(QStringLiteral("NOBAIL"))->AsInteger();
-}
-
-QString Str(TTable &t, const char *field)
-{
-    return t.FieldByName(QLatin1String(field))->AsString();
-}
-
-// A lease window shown, active and bound to a host, as the main window leaves it.
-class TWindow {
-public:
-    explicit TWindow(bool elderly)
-        : form(new TBailStdForm(nullptr, elderly))
-    {
-        form->setAttribute(Qt::WA_DeleteOnClose, false);
-        form->show();
-        QApplication::setActiveWindow(form.get());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        form->ChildActivated(host);
-    }
-    template <class T = QWidget>
-    T *Find(const char *name)
-    {
-        T *w = form->findChild<T *>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    // Brings the page holding w to the front and scrolls it into view.
-    template <class T>
-    T *Reveal(T *w)
-    {
-        for (int p = 0; p < TBailStdForm::kPageCount; ++p)
-            if (form->PageArea(p)->isAncestorOf(w)) {
-                form->Pages()->setCurrentIndex(p);
-                form->PageArea(p)->ensureWidgetVisible(w);
-            }
-        QCoreApplication::processEvents();
-        return w;
-    }
-    // Types into an edit after clicking into it, as a user does.
-    void Activate()
-    {
-        if (QApplication::activeWindow() != form.get())
-            QApplication::setActiveWindow(form.get());
-    }
-    void Type(const char *name, const QString &text)
-    {
-        Activate();
-        auto *e = Reveal(Find<QLineEdit>(name));
-        QTest::mouseClick(e, Qt::LeftButton);
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-    }
-    void Erase(const char *name)
-    {
-        auto *e = Reveal(Find<QLineEdit>(name));
-        e->setFocus();
-        e->end(false);
-        for (int i = 0; i < 30; ++i)
-            QTest::keyClick(e, Qt::Key_Backspace);
-    }
-    void Click(const char *name) { QTest::mouseClick(Reveal(Find(name)), Qt::LeftButton, {}, QPoint(7, 7)); }
-    void ClickYesNo(const char *name, int index)
-    {
-        auto *g = Reveal(Find<dataset::TDBRadioGroup>(name));
-        QTest::mouseClick(g->Button(index), Qt::LeftButton, {}, QPoint(6, g->Button(index)->height() / 2));
-    }
-    // Moves the focus to a plain field without rules of its own.
-    // Chooses a month with the keyboard, as the list cannot be typed into.
-    void ChooseMonth(const char *name, int month)
-    {
-        auto *list = Reveal(Find<dataset::TMonthComboBox>(name));
-        list->setFocus();
-        QTest::keyClick(list, Qt::Key_Home);
-        for (int i = 0; i < month; ++i)
-            QTest::keyClick(list, Qt::Key_Down);
-    }
-    void Leave() { Activate(); Reveal(Find<QLineEdit>("E_A_Nom1"))->setFocus(); QCoreApplication::processEvents(); }
-    TTable &Lease() { return form->BailStdTable(); }
-
-    TTestHost host;
-    std::unique_ptr<TBailStdForm> form;
-};
-
-class BailStdTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dataset::SetWorkingLanguage(QLatin1Char('F'));
-        db::InitSettings();
-        ui::TBaseMultiLang::SetAllLanguages(0);
-    }
-    void TearDown() override
-    {
-        dataset::SetWorkingLanguage(QLatin1Char('F'));
-        db::InitSettings();
-        ui::TBaseMultiLang::SetAllLanguages(0);
-    }
-    void English()
-    {
-        dataset::SetWorkingLanguage(QLatin1Char('A'));
-        db::SetWorkingLanguage(QStringLiteral("A"));
-        ui::TBaseMultiLang::SetAllLanguages(1);
-    }
-};
 
 TEST_F(BailStdTest, NewLeaseHasTheYearDefaultsAndTheProposedNumber)
 {
@@ -386,56 +171,64 @@ TEST_F(BailStdTest, EachKindSeesOnlyItsLeasesAndTheAnnexButtonFollowsTheKind)
 
 TEST_F(BailStdTest, CopyOfAnElderlyLeaseTakesItsAnnexAndIsShown)
 {
-    TDataFolder folder;
-    SetConfig(false, 11); // copies number from the counter in manual mode too
-    AddLease(db::TLeaseKind::ON, QStringLiteral("12"), QStringLiteral("Gagnon"));
-    AddLease(db::TLeaseKind::NN, QStringLiteral("13"));
-    AddAnnex(QStringLiteral("12"), 650);
-    TBoxAnswers boxes({QMessageBox::Ok});
-    TWindow w(true);
-    ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("12"));
-    ASSERT_TRUE(w.host.copy);
-    w.host.copy();
-    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("14"));
-    EXPECT_EQ(Str(w.Lease(), "BAILAHCOOP"), QLatin1String("ON      14"));
-    EXPECT_EQ(Str(w.Lease(), "A_NOM1"), QLatin1String("Gagnon"));
-    EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_Debut")->text().trimmed(), QLatin1String("2024"));
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Nouveau bail : 14"));
-    EXPECT_TRUE(AnnexExists(QStringLiteral("14")));
-    EXPECT_TRUE(AnnexExists(QStringLiteral("12")));
-    EXPECT_DOUBLE_EQ(w.form->AnnexeTable().FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 650);
-    EXPECT_EQ(Counter(), 14);
+    for (const bool coop : {false, true}) {
+        SCOPED_TRACE(coop ? "cooperative" : "standard");
+        const db::TLeaseKind kind = coop ? db::TLeaseKind::OO : db::TLeaseKind::ON;
+        TDataFolder folder;
+        SetConfig(false, 11); // copies number from the counter in manual mode too
+        AddLease(kind, QStringLiteral("12"), QStringLiteral("Gagnon"));
+        AddLease(db::TLeaseKind::NN, QStringLiteral("13"));
+        AddAnnex(QStringLiteral("12"), 650);
+        TBoxAnswers boxes({QMessageBox::Ok});
+        TWindow w(true, coop);
+        ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("12"));
+        ASSERT_TRUE(w.host.copy);
+        w.host.copy();
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("14"));
+        EXPECT_EQ(Str(w.Lease(), "BAILAHCOOP"), db::LeaseKey(kind, QStringLiteral("14")));
+        EXPECT_EQ(Str(w.Lease(), "A_NOM1"), QLatin1String("Gagnon"));
+        EXPECT_EQ(w.Find<QLineEdit>("ME_A_C_Debut")->text().trimmed(), QLatin1String("2024"));
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Nouveau bail : 14"));
+        EXPECT_TRUE(AnnexExists(QStringLiteral("14")));
+        EXPECT_TRUE(AnnexExists(QStringLiteral("12")));
+        EXPECT_DOUBLE_EQ(w.form->AnnexeTable().FieldByName(QStringLiteral("MNTBAIL"))->AsFloat(), 650);
+        EXPECT_EQ(Counter(), 14);
 
-    // While a lease is being edited the copy does nothing.
-    w.Type("E_A_Nom2", QStringLiteral("X"));
-    w.host.copy();
-    EXPECT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(Counter(), 14);
+        // While a lease is being edited the copy does nothing.
+        w.Type("E_A_Nom2", QStringLiteral("X"));
+        w.host.copy();
+        EXPECT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(Counter(), 14);
+    }
 }
 
 TEST_F(BailStdTest, DeletingAnElderlyLeaseTakesItsAnnexAndNoDeletesNothing)
 {
-    TDataFolder folder;
-    AddLease(db::TLeaseKind::ON, QStringLiteral("5"));
-    AddLease(db::TLeaseKind::ON, QStringLiteral("6"));
-    AddAnnex(QStringLiteral("5"), 400);
-    AddAnnex(QStringLiteral("6"), 500);
-    TBoxAnswers boxes({QMessageBox::No, QMessageBox::Yes});
-    TWindow w(true);
-    ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
-    w.host.Click(TNavigateBtn::Delete);
-    ASSERT_EQ(boxes.Texts().size(), 1u);
-    EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Désirez-vous détruire cet enregistrement ?"));
-    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
-    EXPECT_TRUE(AnnexExists(QStringLiteral("6")));
+    for (const bool coop : {false, true}) {
+        SCOPED_TRACE(coop ? "cooperative" : "standard");
+        const db::TLeaseKind kind = coop ? db::TLeaseKind::OO : db::TLeaseKind::ON;
+        TDataFolder folder;
+        AddLease(kind, QStringLiteral("5"));
+        AddLease(kind, QStringLiteral("6"));
+        AddAnnex(QStringLiteral("5"), 400);
+        AddAnnex(QStringLiteral("6"), 500);
+        TBoxAnswers boxes({QMessageBox::No, QMessageBox::Yes});
+        TWindow w(true, coop);
+        ASSERT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
+        w.host.Click(TNavigateBtn::Delete);
+        ASSERT_EQ(boxes.Texts().size(), 1u);
+        EXPECT_EQ(boxes.Texts()[0], QStringLiteral("Désirez-vous détruire cet enregistrement ?"));
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("6"));
+        EXPECT_TRUE(AnnexExists(QStringLiteral("6")));
 
-    w.host.Click(TNavigateBtn::Delete);
-    EXPECT_EQ(boxes.Texts().size(), 2u);
-    EXPECT_FALSE(AnnexExists(QStringLiteral("6")));
-    EXPECT_TRUE(AnnexExists(QStringLiteral("5")));
-    EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("5"));
-    EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+        w.host.Click(TNavigateBtn::Delete);
+        EXPECT_EQ(boxes.Texts().size(), 2u);
+        EXPECT_FALSE(AnnexExists(QStringLiteral("6")));
+        EXPECT_TRUE(AnnexExists(QStringLiteral("5")));
+        EXPECT_EQ(Str(w.Lease(), "NOBAIL"), QLatin1String("5"));
+        EXPECT_EQ(w.Lease().State(), TDataSetState::Browse);
+    }
 }
 
 TEST_F(BailStdTest, TypingEditsTheLeaseAndSplitDatesAreSavedOrRefused)
@@ -992,11 +785,15 @@ TEST_F(BailStdTest, ARowBegunInAnEmptyTableKeepsItsDefaultDates)
 // The Annex filled through the lease window's button is saved or abandoned with the lease.
 TEST_F(BailStdTest, AnnexFilledFromTheLeaseWindowGoesWithTheLease)
 {
-    for (const bool save : {true, false}) {
+    // The cooperative window keeps the Annex window's own caption and leaves the status as
+    // the Annex window found it.
+    const std::pair<bool, bool> cases[] = {{true, false}, {false, false}, {true, true}}; // save, cooperative
+    for (const auto &[save, coop] : cases) {
+        SCOPED_TRACE(coop ? "cooperative" : "standard");
         TDataFolder folder;
         SetConfig(true, 20);
         TBoxAnswers boxes({QMessageBox::Ok});
-        TWindow w(true);
+        TWindow w(true, coop);
         w.host.Click(TNavigateBtn::Insert);
         w.Type("E_A_Nom1", QStringLiteral("Gagnon"));
         QString title, statusWhileOpen = QStringLiteral("unchanged");
@@ -1014,9 +811,9 @@ TEST_F(BailStdTest, AnnexFilledFromTheLeaseWindowGoesWithTheLease)
             QTest::mouseClick(annex->findChild<QPushButton *>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
         });
         w.Click("PB_Annexe");
-        EXPECT_EQ(title, QStringLiteral("Annexe au bail - [ 21, Gagnon ]"));
+        EXPECT_EQ(title, coop ? QStringLiteral("Annexe au bail") : QStringLiteral("Annexe au bail - [ 21, Gagnon ]"));
         EXPECT_TRUE(statusWhileOpen.isEmpty()) << statusWhileOpen.toStdString();
-        EXPECT_EQ(w.host.status, QLatin1String("Gagnon"));
+        EXPECT_EQ(w.host.status, coop ? QString() : QStringLiteral("Gagnon"));
         EXPECT_EQ(w.form->AnnexeTable().State(), TDataSetState::Insert);
         w.host.Click(save ? TNavigateBtn::Post : TNavigateBtn::Cancel);
 
