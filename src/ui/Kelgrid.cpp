@@ -76,6 +76,7 @@ TKelDBGrid::TKelDBGrid(QWidget *parent)
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setFixedWidth(kIndicatorWidth);
+    verticalHeader()->setSectionsClickable(true); // a new header is not, as the view's own is
     verticalHeader()->show();
     setItemDelegate(new TCellDelegate(*this));
     connect(horizontalHeader(), &QHeaderView::sectionPressed, this, [this](int section) {
