@@ -1,5 +1,6 @@
-// The four pages of the standard lease window, whole (not only what the window shows),
-// in French and in English, for the regular and the elderly kind, on a demo lease:
+// The four pages of the standard and the cooperative lease windows, whole (not only what
+// the window shows), in French and in English, for the regular and the elderly kind, on a
+// demo lease:
 //   lease_screens [folder]   (default: screens/ beside the program)
 // Files: lease_<kind>_<language>_page<n>.png, and lease_<kind>_<language>_window.png for
 // the window as it opens.
@@ -10,6 +11,7 @@
 #include "db/Settings.h"
 #include "dbase/Database.h"
 #include "dbase/EngineError.h"
+#include "entry/BailCoop.h"
 #include "entry/Bailstd.h"
 #include "ui/MLBase.h"
 
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -55,11 +58,15 @@ int main(int argc, char **argv)
         dataset::SetWorkingLanguage(QLatin1Char(*language));
         db::SetWorkingLanguage(QLatin1String(language));
         ui::TBaseMultiLang::SetAllLanguages(*language == 'F' ? 0 : 1);
-        for (bool elderly : {false, true}) {
-            const QString stem = QStringLiteral("%1/lease_%2_%3_").arg(out, elderly ? QStringLiteral("ON") : QStringLiteral("NN"),
-                                                                       QLatin1String(language));
+        for (const char *kind : {"NN", "ON", "NO", "OO"}) {
+            const bool elderly = kind[0] == 'O';
+            const bool coop = kind[1] == 'O';
+            const QString stem = QStringLiteral("%1/lease_%2_%3_").arg(out, QLatin1String(kind), QLatin1String(language));
             try {
-                entry::TBailStdForm form(nullptr, elderly);
+                std::unique_ptr<entry::TBailStdForm> window(coop ? new entry::TBailCoopForm(nullptr, elderly)
+                                                                 : new entry::TBailStdForm(nullptr, elderly));
+                window->setAttribute(Qt::WA_DeleteOnClose, false);
+                entry::TBailStdForm &form = *window;
                 form.resize(1000, 760);
                 form.show();
                 QCoreApplication::processEvents();
@@ -70,7 +77,6 @@ int main(int argc, char **argv)
                     QWidget *sheet = form.PageArea(p)->findChild<QWidget *>(QStringLiteral("Pg_Sheet%1").arg(p + 1));
                     ok = Save(sheet->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
                 }
-                form.setAttribute(Qt::WA_DeleteOnClose, false);
             } catch (const dbase::EDBEngineError &e) {
                 std::fprintf(stderr, "lease window: %s\n", qPrintable(e.Message()));
                 return 1;

@@ -148,11 +148,11 @@ constexpr TWording kWording[] = {
     {"Cet avis est obligatoire: le propriétaire doit le remettre au nouveau locataire ou au sous-locataire lors de "
      "la conclusion du bail, sauf dans les cas décrits à la section F.",
      "La coopérative n'a pas à remettre cet avis lorsqu'elle loue le logement à l'un de ses membres et qu'elle "
-     "l'indique à la section F, ni dans les autres cas décrits à cette section.<br><b>Dans les autres cas:</b><br>"
+     "l'indique à la section F.<br><b>Dans les autres cas:</b><br>"
      "Avis à remettre obligatoirement par la coopérative lors de la conclusion du bail.",
      "The cooperative need not give this notice when it leases the dwelling to one of its members and says so in "
-     "section F, nor in the other cases described in that section.<br><b>In other cases:</b><br>Mandatory notice to "
-     "be given by the cooperative at the time the lease is entered into."},
+     "section F.<br><b>In other cases:</b><br>Mandatory notice to be given by the cooperative at the time the lease "
+     "is entered into."},
     {"Signature du propriétaire ou du sous-locateur", "Signature du mandataire de la coopérative",
      "Signature of the mandatary of the cooperative"},
     {"Lorsque le propriétaire n'a pas remis cet avis lors de la conclusion du bail, le nouveau locataire peut faire "

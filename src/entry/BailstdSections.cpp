@@ -335,7 +335,7 @@ constexpr TFormItem kSectionG[] = {
 constexpr TFormItem kClosing[] = {
     {K::Heading, "L_Partie1", nullptr,
      "La partie 1 du bail doit être assemblée à la partie 2 pour ne former qu'un seul document.", "", 0},
-    Hd("La partie 1 et la partie 2 forment un tout indissociable.", "Part 1 and part 2 must be used together."),
+    Hd("La partie 1 et la partie 2 forment un tout indissociable.", "Part 1 and part 2 form one inseparable whole."),
 };
 
 constexpr TFormSection kSections[] = {
