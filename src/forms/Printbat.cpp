@@ -72,14 +72,14 @@ struct TGridColumn {
 };
 
 const TGridColumn kColumns[] = {
-    {"Select", "", "", 2},
-    {"LocateurStr", "Propriétaire (Locateur)", "Landlord", 17},
+    {"Select", " ", " ", 2}, // the caption is blank: a space, as an empty one means the field's name
+    {"LocateurStr", "Propriétaire (Locateur)", "Landlord", 16},
     {"NOBAIL", "N° Bail", "Lease no.", 8},
-    {"A_NOM1", "Nom", "Name", 17},
+    {"A_NOM1", "Nom", "Name", 15},
     {"A_NO1", "No", "No.", 5},
-    {"A_RUE1", "Rue", "Street", 15},
-    {"A_APP1", "App.", "Apt.", 5},
-    {"A_MUNIC1", "Municipalité", "Municipality", 13},
+    {"A_RUE1", "Rue", "Street", 13},
+    {"A_APP1", "App.", "Apt.", 4},
+    {"A_MUNIC1", "Municipalité", "Municipality", 12},
 };
 constexpr int kSelectColumn = 1;       // grid columns count from the indicator column
 constexpr int kNumberColumnIndex = 2;  // NOBAIL among the data columns

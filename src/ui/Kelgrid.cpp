@@ -24,24 +24,24 @@ public:
     }
 
 protected:
-    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override
+    void paintEvent(QPaintEvent *event) override
     {
-        QHeaderView::paintSection(painter, rect, logicalIndex);
+        QHeaderView::paintEvent(event);
         auto *grid = qobject_cast<const dataset::TDBGrid *>(parentWidget());
-        if (!grid || logicalIndex != grid->CurrentRow())
+        const int row = grid ? grid->CurrentRow() : -1;
+        if (row < 0)
             return;
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(palette().color(QPalette::WindowText));
-        const QPointF c = QRectF(rect).center();
+        QPainter painter(viewport());
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(palette().color(QPalette::WindowText));
+        const QPointF c(width() / 2.0, sectionViewportPosition(row) + sectionSize(row) / 2.0);
         QPainterPath arrow;
         arrow.moveTo(c.x() - 2.5, c.y() - 4);
         arrow.lineTo(c.x() + 2.5, c.y());
         arrow.lineTo(c.x() - 2.5, c.y() + 4);
         arrow.closeSubpath();
-        painter->drawPath(arrow);
-        painter->restore();
+        painter.drawPath(arrow);
     }
 };
 

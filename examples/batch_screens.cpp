@@ -1,0 +1,84 @@
+// The batch print dialog in French and in English, on a demo folder, with a few leases ticked
+// (one of them under the one-lessor choice):
+//   batch_screens [folder]   (default: screens/ beside the program)
+// Files: batch_<language>_all.png, batch_<language>_lessor.png.
+
+#include "dataset/Common.h"
+#include "db/Demo.h"
+#include "db/Schema.h"
+#include "db/Settings.h"
+#include "dbase/Database.h"
+#include "dbase/EngineError.h"
+#include "forms/Printbat.h"
+#include "ui/Kelgrid.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+bool Save(QWidget &w, const QString &path)
+{
+    QCoreApplication::processEvents();
+    if (w.grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// Ticks the grid's rows as the Space key does: row by row, the key on each.
+void Tick(forms::TPrintBatch &dialog, std::initializer_list<int> rows)
+{
+    ui::TKelDBGrid *grid = dialog.Grid();
+    for (int row : rows) {
+        grid->selectRow(row);
+        QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QCoreApplication::sendEvent(grid, &space);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
+    QDir().mkpath(out);
+
+    QTemporaryDir dir;
+    try {
+        db::MakeDemoFolder(dir.path(), 40, 5);
+    } catch (const dbase::EDBEngineError &e) {
+        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+        return 1;
+    }
+    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
+                                              {QStringLiteral("PATH=") + dir.path()});
+    bool ok = true;
+    for (const char *language : {"F", "A"}) {
+        db::SetWorkingLanguage(QLatin1String(language));
+        const QString stem = QStringLiteral("%1/batch_%2_").arg(out, QLatin1String(language));
+        try {
+            forms::TPrintBatch dialog;
+            dialog.show();
+            Tick(dialog, {0, 2, 3, 6});
+            ok = Save(dialog, stem + QStringLiteral("all.png")) && ok;
+            dialog.findChild<QRadioButton *>(QStringLiteral("Particulier"))->click();
+            dialog.findChild<QComboBox *>(QStringLiteral("CBLocateur"))->setCurrentIndex(1);
+            Tick(dialog, {1});
+            ok = Save(dialog, stem + QStringLiteral("lessor.png")) && ok;
+        } catch (const dbase::EDBEngineError &e) {
+            std::fprintf(stderr, "batch dialog: %s\n", qPrintable(e.Message()));
+            return 1;
+        }
+    }
+    std::printf("%s\n", qPrintable(out));
+    return ok ? 0 : 1;
+}
