@@ -117,7 +117,7 @@ const TBandTitle kServicesTitle[] = {{1080, 1760, "SERVICES ET CONDITIONS", "SER
 // ---- Page 3: the rest of E and the first part of the restrictions (F) ----
 
 const TWorksLayout kWorks = {
-    200, 525, 575, {634, 697}, 763, {822, 885},
+    200, 525, 575, 763, {631, 694, 818, 882}, {634, 697, 822, 885},
     "S'il y a lieu, les travaux à exécuter par la coopérative sont les suivants:",
     "Where applicable, the work to be carried out by the cooperative is as follows:",
 };

@@ -32,7 +32,7 @@ const TText kServiceHeads[] = {
 };
 
 const TWorksLayout kWorks = {
-    837, 1169, 1225, {1284, 1348}, 1417, {1475, 1538},
+    837, 1169, 1225, 1417, {1281, 1345, 1471, 1535}, {1284, 1348, 1475, 1538},
     "S'il y a lieu, les travaux à exécuter par le propriétaire sont les suivants:",
     "Where applicable, the work to be carried out by the landlord is as follows:",
 };
@@ -42,10 +42,11 @@ const TConditionsLayout kConditions = {2018, 2068, 2033, 2123, 2222, 2187, 2276,
 
 const TBandTitle kTitle[] = {{1080, 131, "SERVICES ET CONDITIONS (suite)", "SERVICES AND CONDITIONS (cont.)"}};
 
-// A value on a line 330 (or x) to 2040, three units below its baseline.
-void ValueLine(TPageCanvas &canvas, const TRow &lease, int x, int baseline, const char *field)
+// A value on a line from x to 2040, by default three units below its baseline.
+void ValueLine(TPageCanvas &canvas, const TRow &lease, int x, int baseline, const char *field, int line = 0)
 {
-    DrawLine(canvas, x, baseline + 3, 2040, baseline + 3);
+    line = line > 0 ? line : baseline + 3;
+    DrawLine(canvas, x, line, 2040, line);
     const TValue value[] = {{x, baseline, L, field, 2040 - x}};
     DrawValues(canvas, lease, value);
 }
@@ -97,9 +98,8 @@ void DrawWorks(TPageCanvas &canvas, const TRow &lease, const TWorksLayout &l)
     DrawTexts(canvas, texts);
     DrawBullet(canvas, l.sentence);
     const char *const fields[] = {"E_AVANT1", "E_AVANT2", "E_COURS1", "E_COURS2"};
-    const int lines[] = {l.beforeLines[0], l.beforeLines[1], l.duringLines[0], l.duringLines[1]};
     for (int i = 0; i < 4; ++i)
-        ValueLine(canvas, lease, 374, lines[i] - 3, fields[i]);
+        ValueLine(canvas, lease, 374, l.values[i], fields[i], l.lines[i]);
 }
 
 void DrawServices(TPageCanvas &canvas, const TRow &lease, const TServicesLayout &l)

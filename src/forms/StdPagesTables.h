@@ -184,7 +184,8 @@ struct TBylawsLayout {
 void DrawBylaws(TPageCanvas &canvas, const TRow &lease, const TBylawsLayout &layout);
 
 struct TWorksLayout {
-    int head, sentence, before, beforeLines[2], during, duringLines[2];
+    int head, sentence, before, during;
+    int values[4], lines[4]; // E_AVANT1, E_AVANT2, E_COURS1, E_COURS2
     const char *sentenceFr, *sentenceEn;
 };
 void DrawWorks(TPageCanvas &canvas, const TRow &lease, const TWorksLayout &layout);
