@@ -69,6 +69,16 @@ struct TPrintGeometry {
     TRectL wantedRect;           // 0.1 mm: the area the report uses, inside the margins
 };
 
+// Who a printout was made for, as the archive files it: company, division, application,
+// program and user. The printouts of this program carry none.
+struct TUserContext {
+    int company = 0;
+    int division = 0;
+    QString application;
+    double program = 0;
+    QString user;
+};
+
 // A failure while printing, in both languages.
 class EPrintError : public std::runtime_error {
 public:
@@ -160,6 +170,12 @@ public:
     bool PrinterNotFound() const { return m_printerNotFound; }
     void SetPrinterNotFound(bool notFound) { m_printerNotFound = notFound; }
     bool HasMailRecipients() const { return m_hasMailRecipients; }
+    void SetHasMailRecipients(bool has) { m_hasMailRecipients = has; }
+    const TUserContext *UserContext() const { return m_userContext ? m_userContext.get() : nullptr; }
+    void SetUserContext(const TUserContext *context)
+    {
+        m_userContext = context ? std::make_unique<TUserContext>(*context) : nullptr;
+    }
     bool ShowMessages() const { return m_showMessages; }
     void SetShowMessages(bool show) { m_showMessages = show; }
     int LastPaperSize() const { return m_lastPaperSize; }
@@ -201,6 +217,7 @@ private:
     std::unique_ptr<TPrinter> m_printer;
     uint32_t m_pageColor = kNoColor;
     bool m_hasMailRecipients = false;
+    std::unique_ptr<TUserContext> m_userContext;
     bool m_showMessages = true;
     int16_t m_lastPaperSize = 0, m_lastOrientation = 0;
     bool m_rangeProgressAfterFirst = false; // a range also reports after its first page
