@@ -75,7 +75,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 # that is not there says so.
 fuzz_targets=""
 for t in $(cat build-fuzz/fuzz_targets.txt); do fuzz_targets="$fuzz_targets ${t%_fuzz}"; done
-for t in dbf mdx emf; do
+for t in dbf mdx emf krp; do
   case " $fuzz_targets " in
     *" $t "*) ;;
     *) echo "fuzzer ${t}_fuzz: SKIPPED (not defined by this configuration)" ;;
@@ -91,6 +91,19 @@ for target in $fuzz_targets; do
   fi
   if [ "$target" = emf ] && [ -d ../shared/fixtures/emf ]; then
     find ../shared/fixtures/emf -iname "*.emf" -exec cp {} "$corpus"/ \;
+  fi
+  if [ "$target" = krp ]; then
+    # Printout files we write ourselves, stored and as bare serialisations.
+    seeds=$(mktemp -d)
+    if ./build/bailtool demo "$seeds/data" --leases 6 --lessors 2 >/dev/null 2>&1; then
+      for n in 1 2 3; do
+        ./build/bailtool render "$seeds/data" --lease "$n" --pages 1-1 --krp "$corpus/lease$n.krp" >/dev/null 2>&1 || true
+      done
+      python3 -c 'import sys, zlib
+for p in sys.argv[1:]:
+    open(p + ".plain", "wb").write(zlib.decompress(open(p, "rb").read())[4:])' "$corpus"/*.krp 2>/dev/null || true
+    fi
+    rm -rf "$seeds"
   fi
   rm -f build-fuzz/${target}-crash-* build-fuzz/${target}-leak-* build-fuzz/${target}-timeout-* build-fuzz/${target}-oom-*
   if ! ./build-fuzz/tests/fuzz/${target}_fuzz -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \

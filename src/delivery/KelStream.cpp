@@ -36,19 +36,6 @@ EKrpError Damaged(const QString &fr, const QString &en)
                      QStringLiteral("The printout file is damaged: ") + en);
 }
 
-// What a serialisation holds, read whole before anything is changed.
-struct TParsed {
-    QString version, printerName, title;
-    printout::TPaper paper;
-    bool fit = true, printed = false, previewed = false;
-    int copies = 0;
-    uint32_t pageColor = printout::TPrintout::kNoColor;
-    std::optional<printout::TMetafile> background;
-    std::vector<printout::TMetafile> pages;
-    bool hasRecipients = false;
-    std::vector<std::array<QString, 3>> recipients; // to, cc, bcc
-};
-
 } // namespace
 
 EKrpError::EKrpError(const QString &french, const QString &english)
@@ -246,20 +233,16 @@ void TKelMemoryStream::SaveToStream(printout::TPrintout &p, int first, int count
     }
 }
 
-printout::TPrintout *TKelMemoryStream::LoadFromStream(const printout::TUserContext *context,
-                                                      std::unique_ptr<printout::TPrintout> &target)
+TPrintoutContents TKelMemoryStream::ReadContents()
 {
     m_pos = 0;
-    TParsed in;
+    TPrintoutContents in;
     in.version = ReadString();
     const bool v100 = in.version == QLatin1String("0100");
     const bool v101 = in.version == QLatin1String("0101");
     const bool v102 = in.version == QLatin1String(kVersion);
-    if (!v100 && !v101 && !v102) {
-        if (target && target->ShowMessages())
-            ui::ErrorBox(EKrpVersion(in.version).Message(), target->Owner());
+    if (!v100 && !v101 && !v102)
         throw EKrpVersion(in.version);
-    }
     in.printerName = ReadString();
     in.paper.sizeCode = ReadInt();
     in.paper.orientation = ReadInt();
@@ -268,7 +251,7 @@ printout::TPrintout *TKelMemoryStream::LoadFromStream(const printout::TUserConte
     in.title = ReadString();
     in.fit = ReadByte() != 0;
     in.copies = ReadInt();
-    (void)ReadByte(); // NoPageOpen: a loaded printout has no page open
+    in.noPageOpen = ReadByte() != 0;
     in.printed = ReadByte() != 0;
     in.previewed = ReadByte() != 0;
     if (!v100)
@@ -295,6 +278,23 @@ printout::TPrintout *TKelMemoryStream::LoadFromStream(const printout::TUserConte
             in.recipients.push_back(r);
         }
     }
+    return in;
+}
+
+printout::TPrintout *TKelMemoryStream::LoadFromStream(const printout::TUserContext *context,
+                                                      std::unique_ptr<printout::TPrintout> &target)
+{
+    TPrintoutContents in;
+    try {
+        in = ReadContents();
+    } catch (const EKrpVersion &e) {
+        if (target && target->ShowMessages())
+            ui::ErrorBox(e.Message(), target->Owner());
+        throw;
+    }
+    const bool v100 = in.version == QLatin1String("0100");
+    const bool v102 = in.version == QLatin1String(kVersion);
+    const int count = int(in.pages.size());
 
     // Everything read: now the printer, the paper and the printout.
     std::unique_ptr<printout::TPrinter> named = printout::TPrinter::Named(in.printerName);

@@ -6,10 +6,15 @@
 // Reading trusts nothing in the bytes: every length is checked against what is left before
 // anything is allocated, so a truncated, corrupt or hostile file ends in EKrpError.
 
+#include "printout/PaperCheck.h"
 #include "printout/Printout.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
 
 #include <cstdint>
 #include <functional>
@@ -38,6 +43,19 @@ public:
 
 private:
     QString m_version;
+};
+
+// Everything a serialisation holds, read without changing anything.
+struct TPrintoutContents {
+    QString version, printerName, title;
+    printout::TPaper paper;
+    bool fit = true, noPageOpen = true, printed = false, previewed = false;
+    int copies = 0;
+    uint32_t pageColor = printout::TPrintout::kNoColor; // "0100" has none
+    std::optional<printout::TMetafile> background;
+    std::vector<printout::TMetafile> pages;
+    bool hasRecipients = false;                        // "0102" only, as the recipients
+    std::vector<std::array<QString, 3>> recipients;     // per page: to, cc, bcc
 };
 
 class TKelMemoryStream {
@@ -69,6 +87,8 @@ public:
     // has ShowMessages set, a refused version is also told in a box.
     printout::TPrintout *LoadFromStream(const printout::TUserContext *context,
                                         std::unique_ptr<printout::TPrintout> &printout);
+    // The whole serialisation read from the start, of an accepted version (else EKrpVersion).
+    TPrintoutContents ReadContents();
 
     // The stream's bytes to and from a file, through the zlib wrapper when compressed. The
     // file is replaced only once it is written whole.

@@ -7,6 +7,7 @@
 #include "db/FieldProps.h"
 #include "db/Schema.h"
 #include "db/Settings.h"
+#include "delivery/KelStream.h"
 #include "forms/FormPrims.h"
 #include "forms/PrintCommand.h"
 #include "forms/PrintJob.h"
@@ -100,12 +101,13 @@ int Render(const QStringList &argsIn)
     const QString pages = TakeValue(args, QStringLiteral("--pages"));
     const QString emf = TakeValue(args, QStringLiteral("--emf"));
     const QString png = TakeValue(args, QStringLiteral("--png"));
+    const QString krp = TakeValue(args, QStringLiteral("--krp"));
     const int dpi = TakeCount(args, QStringLiteral("--dpi"), 150, 10, 1200);
     const QString dir = OnlyArgument(args, "DIR");
     if (nobail.isEmpty())
         throw TUsageError{QStringLiteral("render needs --lease NOBAIL")};
-    if (emf.isEmpty() == png.isEmpty())
-        throw TUsageError{QStringLiteral("render needs exactly one of --emf PREFIX and --png PREFIX")};
+    if (int(!emf.isEmpty()) + int(!png.isEmpty()) + int(!krp.isEmpty()) != 1)
+        throw TUsageError{QStringLiteral("render needs exactly one of --emf PREFIX, --png PREFIX and --krp OUT.krp")};
     int first = 1, last = forms::kAllPages;
     if (!pages.isEmpty())
         ParsePages(pages, first, last);
@@ -144,6 +146,18 @@ int Render(const QStringList &argsIn)
                                      .toStdString());
     }
 
+    if (!krp.isEmpty()) {
+        try {
+            delivery::SavePrintoutFile(printout, QFileInfo(krp).absoluteFilePath());
+        } catch (const delivery::EKrpError &e) {
+            throw std::runtime_error(e.English().toStdString());
+        }
+        TOutput out;
+        out.Put(krp);
+        out.EndLine();
+        out.Flush();
+        return 0;
+    }
     const QString prefix = emf.isEmpty() ? png : emf;
     const QString parent = QFileInfo(prefix).absolutePath();
     if (!QDir().mkpath(parent))

@@ -4,6 +4,7 @@
 #include "tool/Commands.h"
 #include "tool/PdfCommand.h"
 #include "tool/EmfCommands.h"
+#include "tool/KrpCommand.h"
 #include "tool/RenderCommand.h"
 
 #include "dbase/EngineError.h"
@@ -39,10 +40,13 @@ const char kUsage[] =
     "  emf FILE.emf                  diagnostic listing of the records of an enhanced metafile\n"
     "  emf-png FILE.emf OUT.png [--dpi N]\n"
     "                                the metafile drawn into a picture (96 dpi unless told)\n"
-    "  pdf OUT.pdf IN1.emf [IN2.emf ...]\n"
-    "                                one PDF page per enhanced metafile\n"
-    "  render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N])\n"
-    "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told)\n"
+    "  pdf OUT.pdf IN1.emf|IN1.krp [IN2 ...]\n"
+    "                                one PDF page per enhanced metafile, and per page of a printout file\n"
+    "  krp FILE.krp                  what a printout file holds: its header, and each page's records and\n"
+    "                                mail recipients\n"
+    "  render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N] | --krp OUT.krp)\n"
+    "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told),\n"
+    "                                or one printout file\n"
     "  batch DIR (--all | --lessor NOLOCATEUR | --leases N1,N2,...) (--pdf OUT.pdf | --emf PREFIX)\n"
     "                                many leases in one job, each with all its pages, as one PDF or one\n"
     "                                PREFIX-<page>.emf per page; --all and --lessor take lease-number order,\n"
@@ -77,6 +81,7 @@ int Run(const QStringList &all)
     if (command == QLatin1String("upgrade")) return tool::Upgrade(args);
     if (command == QLatin1String("pdf")) return tool::Pdf(args);
     if (command == QLatin1String("emf")) return tool::Emf(args);
+    if (command == QLatin1String("krp")) return tool::Krp(args);
     if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
     if (command == QLatin1String("render")) return tool::Render(args);
     if (command == QLatin1String("batch")) return tool::Batch(args);
