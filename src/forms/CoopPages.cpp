@@ -97,7 +97,7 @@ const TBandTitle kTermTitle[] = {{1080, 2165, "DURÉE DU BAIL (art. 1851 C.c.V.)
 const TRentLayout kRent = {
     317, 285, 382, 452, 545, 750, 820, 887, 980, 945, 1015, 1050,
     1140, 1190, 1260, 1330, 1295, 1400, 1450, 1517, 1548, 1620, 1670,
-    "Le coopérative ne peut exiger la remise d'un chèque ou d'un autre effet ",
+    "La coopérative ne peut exiger la remise d'un chèque ou d'un autre effet ",
     "The cooperative may not require payment by means of a ",
 };
 
