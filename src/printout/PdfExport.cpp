@@ -219,7 +219,10 @@ void TPrintoutExport::ExportPage(int page, bool more, const TMetafile &metafile)
 {
     if (!m_ready)
         return;
-    m_listing += ListingLines(metafile);
+    if (OnListing)
+        OnListing(ListingLines(metafile));
+    else
+        m_listing += ListingLines(metafile);
     Replay(page, metafile);
     if (more)
         m_pdf->NewPage();
@@ -537,13 +540,22 @@ bool ExportTo(TPrintout &printout, const QString &fileName, const QString &kind,
     if (!printout.PageMetafile(from))
         return false;
     const int total = to - from + 2;
+    // The listing is written page by page as the pages go out.
+    QFile listing(QStringLiteral("emf.txt"));
+    const bool listed = listing.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+    bool anyLine = false;
+    exporter.OnListing = [&](const QStringList &lines) {
+        if (!listed || lines.isEmpty())
+            return;
+        listing.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+        anyLine = true;
+    };
     ExportRange(exporter, printout, from, to, [&](int done) {
         if (printout.OnProgress)
             printout.OnProgress(printout, done + 1, TPrintout::ProgressText(done + 1, total), total);
     });
-    QFile listing(QStringLiteral("emf.txt"));
-    if (listing.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        listing.write(exporter.Listing().join(QLatin1Char('\n')).toUtf8() + '\n');
+    if (listed && !anyLine)
+        listing.write("\n");
     return true;
 }
 

@@ -44,8 +44,11 @@ public:
     void ExportPage(int page, bool more, const TMetafile &metafile);
     void ExportEnd();
 
-    // One line per record of every page exported so far.
+    // One line per record of every page exported so far, unless OnListing takes them.
     const QStringList &Listing() const { return m_listing; }
+    // When set, each page's listing lines are handed here as the page is exported instead of
+    // being kept: the listing of a document of thousands of pages need not stay in memory.
+    std::function<void(const QStringList &lines)> OnListing;
     // Told about a record that could not be replayed (its index on the page); by default an
     // error box, or a line on the standard error without a window system.
     std::function<void(int page, int record)> OnRecordError;

@@ -173,6 +173,7 @@ int Batch(const QStringList &argsIn)
             printout::TPrintoutExport exporter(path, QStringLiteral("ACROBAT"));
             if (!exporter.Ready())
                 throw std::runtime_error(QStringLiteral("cannot write %1").arg(path).toStdString());
+            exporter.OnListing = [](const QStringList &) {}; // no listing: it would only fill memory
             exporter.OnRecordError = [&](int page, int record) {
                 Say(QStringLiteral("page %1: record %2 could not be written").arg(page).arg(record));
                 ++failures;
