@@ -72,7 +72,7 @@ bool Record::IsNull(int field) const
     case FieldType::Float:
         return !AsDouble(field).has_value();
     case FieldType::Memo:
-        return TrimmedAscii(field).isEmpty();
+        return !PendingMemo(field) && TrimmedAscii(field).isEmpty();
     }
     return true;
 }
@@ -168,12 +168,14 @@ std::string Record::RawField(int field) const
 void Record::Clear(int field)
 {
     const FieldDef &f = Def(field);
+    DropPendingMemo(field);
     std::memset(Ptr(field), ' ', size_t(f.width));
 }
 
 void Record::SetRawField(int field, const std::string &bytes)
 {
     const FieldDef &f = Def(field);
+    DropPendingMemo(field);
     char *p = Ptr(field);
     std::memset(p, ' ', size_t(f.width));
     std::memcpy(p, bytes.data(), std::min(bytes.size(), size_t(f.width)));
@@ -280,8 +282,56 @@ void Record::SetString(int field, const QString &text)
         return;
     }
     case FieldType::Memo:
-        throw EDBEngineError(kInvalidOperation, QStringLiteral("Memo field %1 cannot be written.").arg(f.name));
+        throw EDBEngineError(kInvalidOperation, QStringLiteral("Memo field %1 takes bytes, not text.").arg(f.name));
     }
+}
+
+void Record::DropPendingMemo(int field)
+{
+    std::erase_if(m_pendingMemos, [field](const auto &p) { return p.first == field; });
+}
+
+void Record::SetMemo(int field, const QByteArray &bytes)
+{
+    const FieldDef &f = Def(field);
+    if (f.type != FieldType::Memo)
+        throw EDBEngineError(kInvalidField, QStringLiteral("Field %1 is not a memo field.").arg(f.name));
+    if (bytes.isEmpty()) {
+        Clear(field);
+        return;
+    }
+    DropPendingMemo(field);
+    m_pendingMemos.push_back({field, bytes});
+}
+
+std::optional<uint32_t> Record::MemoBlock(int field) const
+{
+    const FieldDef &f = Def(field);
+    if (f.type != FieldType::Memo)
+        throw EDBEngineError(kInvalidField, QStringLiteral("Field %1 is not a memo field.").arg(f.name));
+    const char *p = Ptr(field);
+    int b = 0, e = f.width;
+    while (b < e && (p[b] == ' ' || p[b] == '\0'))
+        ++b;
+    while (e > b && (p[e - 1] == ' ' || p[e - 1] == '\0'))
+        --e;
+    uint64_t block = 0;
+    for (int i = b; i < e; ++i) {
+        if (p[i] < '0' || p[i] > '9')
+            return std::nullopt;
+        block = block * 10 + uint64_t(p[i] - '0');
+        if (block > UINT32_MAX)
+            return std::nullopt;
+    }
+    return uint32_t(block);
+}
+
+const QByteArray *Record::PendingMemo(int field) const
+{
+    for (const auto &p : m_pendingMemos)
+        if (p.first == field)
+            return &p.second;
+    return nullptr;
 }
 
 } // namespace dbase

@@ -3,6 +3,7 @@
 
 #include "dbase/Format.h"
 
+#include <QByteArray>
 #include <QDate>
 #include <QHash>
 #include <QString>
@@ -57,6 +58,20 @@ public:
     void SetDate(int field, const QDate &date);     // invalid date clears
     void SetRawField(int field, const std::string &bytes);
 
+    // Memo fields. The field holds a block number of the table's memo file; the bytes
+    // themselves are read with Table::ReadMemo. SetMemo keeps the bytes with the record
+    // until the table writes it (AppendRecord, WriteRecord), which stores them as a new
+    // memo and puts its block number in the field; empty bytes clear the field at once.
+    // Throws kInvalidField for a field that is not a memo.
+    void SetMemo(int field, const QByteArray &bytes);
+    // Block number the field holds: 0 when blank, nullopt when it is not a number.
+    std::optional<uint32_t> MemoBlock(int field) const;
+    // Bytes set with SetMemo and not yet written by the table, or nullptr.
+    const QByteArray *PendingMemo(int field) const;
+    bool HasPendingMemos() const { return !m_pendingMemos.empty(); }
+    // Forgets memos set but not written (the table does so when it reads a row into a record).
+    void DropPendingMemos() { m_pendingMemos.clear(); }
+
     const std::string &Bytes() const { return m_bytes; }
     std::string &MutableBytes() { return m_bytes; }
 
@@ -69,9 +84,11 @@ private:
     const char *Ptr(int field) const { return m_bytes.data() + Def(field).offset; }
     char *Ptr(int field) { return m_bytes.data() + Def(field).offset; }
     QString TrimmedAscii(int field) const;
+    void DropPendingMemo(int field);
 
     std::shared_ptr<const Layout> m_layout; // fields of the table this record belongs to
     std::string m_bytes;                    // deletion flag + fields, as on disk
+    std::vector<std::pair<int, QByteArray>> m_pendingMemos; // field, bytes set but not yet stored
 };
 
 // Formats value for an N field of that width and decimals; empty when it does not fit.

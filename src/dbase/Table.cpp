@@ -20,7 +20,12 @@
 //  - post: dirty mark, new keys added, record rewritten in place, old keys removed, mark
 //    cleared. Each single index change is crash-consistent by itself (see Mdx.cpp);
 //  - pack and restructure: new files written beside the old ones, flushed, then renamed
-//    over them, the table file first (the old index is marked dirty before that).
+//    over them, the table file first (the old index is marked dirty before that). Rows keep
+//    their memo block numbers, so the memo file stays as it is;
+//  - memos: stored in blocks past every used one before the row that points to them is
+//    written, so a row never points to a memo not yet complete. Blocks of replaced memos, of
+//    rows packed away, or of a write that failed after its memos were stored stay unused:
+//    the memo file only grows.
 // A dirty mark found while holding the index lock exclusively means its writer died:
 // the tags are then rebuilt from the rows.
 // A write that fails (full disk) is undone before the error is reported.
@@ -147,11 +152,13 @@ void Table::OpenFiles()
     }
     m_dbf.EnableMappedReads();
     LoadHeader();
+    OpenMemo();
     OpenIndex();
 }
 
 void Table::CloseFiles()
 {
+    m_memo.reset();
     m_mdx.reset();
     m_mdxFile.Close();
     m_dbf.Close();
@@ -207,6 +214,73 @@ void Table::OpenIndex()
     RepairIfDirty();
 }
 
+void Table::OpenMemo()
+{
+    m_memo.reset();
+    m_memoPath.clear();
+    if (std::none_of(m_header.fields.begin(), m_header.fields.end(),
+                     [](const FieldDef &f) { return f.type == FieldType::Memo; }))
+        return;
+    const QFileInfo fi(m_path);
+    m_memoPath = FindFileNoCase(fi.absolutePath(), fi.completeBaseName() + QStringLiteral(".dbt"));
+    // A missing memo file keeps the other fields readable; reading a memo reports it.
+    if (QFileInfo::exists(m_memoPath))
+        Memo();
+}
+
+MemoFile &Table::Memo()
+{
+    if (!m_memo) {
+        if (m_memoPath.isEmpty())
+            throw EDBEngineError(kInvalidOperation, QStringLiteral("Table %1 has no memo fields.").arg(m_path));
+        if (!QFileInfo::exists(m_memoPath))
+            throw EDBEngineError(kTableNotFound, QStringLiteral("Memo file does not exist."))
+                .Add(kTableNotFound, QStringLiteral("File: ") + m_memoPath);
+        m_memo = std::make_unique<MemoFile>(m_memoPath, MemoFile::StyleForVersion(m_header.version),
+                                            m_mode != Mode::ReadOnly);
+    }
+    return *m_memo;
+}
+
+QByteArray Table::ReadMemo(const Record &rec, int field)
+{
+    const std::optional<uint32_t> block = rec.MemoBlock(field); // checks the field is a memo
+    if (const QByteArray *pending = rec.PendingMemo(field))
+        return *pending;
+    if (!block)
+        ThrowCorrupt(m_path, QStringLiteral("field %1 holds no memo block number: '%2'")
+                                 .arg(rec.GetLayout().fields[size_t(field)].name,
+                                      QString::fromLatin1(rec.RawField(field))));
+    return ReadMemoBlock(*block);
+}
+
+QByteArray Table::ReadMemoBlock(uint32_t block)
+{
+    if (block == 0)
+        return {};
+    return Memo().Read(block);
+}
+
+std::string Table::StoreMemos(const Record &rec)
+{
+    std::string bytes = rec.Bytes();
+    if (!rec.HasPendingMemos())
+        return bytes;
+    for (size_t i = 0; i < m_layout->fields.size(); ++i) {
+        const QByteArray *pending = rec.PendingMemo(int(i));
+        if (!pending)
+            continue;
+        const FieldDef &f = m_layout->fields[i];
+        const std::string number = std::to_string(Memo().Append(*pending));
+        if (number.size() > size_t(f.width))
+            throw EDBEngineError(kInvalidField, QStringLiteral("Memo block %1 does not fit field %2.")
+                                                    .arg(QString::fromStdString(number), f.name));
+        std::memset(bytes.data() + f.offset, ' ', size_t(f.width));
+        std::memcpy(bytes.data() + f.offset + f.width - number.size(), number.data(), number.size());
+    }
+    return bytes;
+}
+
 void Table::RepairIfDirty()
 {
     if (!m_mdx || m_mode == Mode::ReadOnly)
@@ -235,14 +309,25 @@ void Table::Create(const QString &path, std::vector<FieldDef> fields, uint8_t la
             f.width = 8;
         if (f.type == FieldType::Logical)
             f.width = 1;
+        if (f.type == FieldType::Memo) {
+            f.width = 10;
+            f.decimals = 0;
+            h.version = fmt::kVersionMemo4;
+        }
         if (f.name.isEmpty() || f.name.size() > 10 || f.width < 1 || f.width > 254)
             throw EDBEngineError(kInvalidField, QStringLiteral("Invalid field definition %1.").arg(f.name));
-        if (f.type == FieldType::Memo)
-            throw EDBEngineError(kInvalidField, QStringLiteral("Memo fields are not supported (%1).").arg(f.name));
     }
     h.fields = std::move(fields);
     std::string bytes = EncodeHeader(h);
     bytes.push_back(char(fmt::kEndOfFile));
+    if (h.version == fmt::kVersionMemo4) {
+        // The memo file first: a table never exists without the memo file its header announces.
+        const QFileInfo fi(path);
+        const bool upper = fi.suffix() == fi.suffix().toUpper() && !fi.suffix().isEmpty();
+        MemoFile::Create(FindFileNoCase(fi.absolutePath(), fi.completeBaseName() + (upper ? QStringLiteral(".DBT")
+                                                                                            : QStringLiteral(".dbt"))),
+                         fi.completeBaseName());
+    }
     File out(path, File::Mode::CreateTruncate);
     out.WriteAt(0, bytes.data(), bytes.size());
     out.Sync();
@@ -270,6 +355,7 @@ bool Table::ReadRecord(uint32_t recno, Record &out)
         return false;
     if (!out.SharedLayout() || out.SharedLayout() != m_layout)
         out = Record(m_layout);
+    out.DropPendingMemos();
     std::string &bytes = out.MutableBytes();
     if (m_dbf.ReadAt(RecordOffset(recno), bytes.data(), bytes.size()) != bytes.size())
         ThrowCorrupt(m_path, QStringLiteral("record %1 is cut short").arg(recno));
@@ -465,7 +551,7 @@ void Table::WriteRecord(uint32_t recno, const Record &rec)
     Record old;
     if (!ReadRecord(recno, old))
         throw EDBEngineError(kRecordDeleted, QStringLiteral("Record/Key deleted."));
-    std::string bytes = rec.Bytes();
+    std::string bytes = StoreMemos(rec);
     bytes[0] = old.Bytes()[0]; // deletion goes through DeleteRecord only
 
     std::vector<std::pair<int, std::pair<KeyBytes, KeyBytes>>> changed; // tag, old key, new key
@@ -518,6 +604,8 @@ uint32_t Table::AppendRecord(const Record &rec)
     RequireMaintainableTags();
     if (rec.SharedLayout() != m_layout)
         throw EDBEngineError(kInvalidOperation, QStringLiteral("Record does not belong to table %1.").arg(m_path));
+    // Memos go in before the row is appended, under the memo file's own lock.
+    const std::string row = StoreMemos(rec);
     // An exclusive open holds the append byte within its whole-table lock.
     const bool lockAppend = m_mode != Mode::Exclusive;
     if (lockAppend)
@@ -537,7 +625,7 @@ uint32_t Table::AppendRecord(const Record &rec)
         throw EDBEngineError(kInvalidOperation, QStringLiteral("Table is full: %1").arg(m_path));
     const uint32_t recno = count + 1;
     const uint64_t offset = RecordOffset(recno);
-    std::string bytes = rec.Bytes();
+    std::string bytes = row;
     bytes[0] = char(fmt::kActive);
     bytes.push_back(char(fmt::kEndOfFile));
     const uint64_t oldSize = m_dbf.Size();
@@ -571,7 +659,7 @@ uint32_t Table::AppendRecord(const Record &rec)
 
     IndexWriteLock lock(*this);
     Record committed(m_layout);
-    committed.MutableBytes() = rec.Bytes();
+    committed.MutableBytes() = row;
     std::vector<KeyBytes> keys;
     for (size_t t = 0; t < m_mdx->Tags().size(); ++t)
         keys.push_back(KeyFor(int(t), committed));
@@ -917,6 +1005,10 @@ void Table::Restructure(const std::vector<FieldChange> &changes)
     DbfHeader h = m_header;
     std::vector<int> changed(h.fields.size(), 0);
     for (const auto &c : changes) {
+        // A memo field's block numbers as text would lose the memos.
+        for (const auto &f : h.fields)
+            if (f.type == FieldType::Memo && f.name.compare(c.name, Qt::CaseInsensitive) == 0)
+                throw EDBEngineError(kRestructureFailed, QStringLiteral("Memo field %1 cannot be changed.").arg(f.name));
         if (c.type != FieldType::Character || c.width < 1 || c.width > 254 || c.decimals != 0)
             throw EDBEngineError(kRestructureFailed,
                                  QStringLiteral("Field %1 can only become a character field 1 to 254 wide.").arg(c.name));

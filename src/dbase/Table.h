@@ -9,6 +9,7 @@
 #include "dbase/File.h"
 #include "dbase/Format.h"
 #include "dbase/Mdx.h"
+#include "dbase/Memo.h"
 #include "dbase/Record.h"
 
 #include <QString>
@@ -42,6 +43,7 @@ public:
     Table &operator=(const Table &) = delete;
 
     // Writes a new empty table (header, descriptors, terminator, end-of-file byte) without index.
+    // Memo fields (width 10) make it a dBase IV table with memos, and create its empty memo file.
     static void Create(const QString &path, std::vector<FieldDef> fields,
                        uint8_t language = fmt::kLanguageWindowsAnsi);
 
@@ -72,7 +74,19 @@ public:
     // Marks a locked record deleted (its keys stay in the tags until a pack).
     void DeleteRecord(uint32_t recno);
     // Appends a record, adding its keys to every tag; returns its number.
+    // WriteRecord and AppendRecord first store the memos set on rec with Record::SetMemo, each
+    // as a new memo (writing the same record twice stores them twice).
     uint32_t AppendRecord(const Record &rec);
+
+    // The bytes of a record's memo field: those set with Record::SetMemo and not yet written,
+    // else the memo its block number points to (empty when blank). Throws kInvalidField for
+    // another field type, kTableNotFound when the memo file is missing, kCorruptFile when the
+    // block number or the memo is damaged.
+    QByteArray ReadMemo(const Record &rec, int field);
+    // The memo at a block of the memo file (empty for block 0), with the errors of ReadMemo.
+    QByteArray ReadMemoBlock(uint32_t block);
+    // The memo file's path when the table has memo fields, else empty.
+    const QString &MemoPath() const { return m_memoPath; }
 
     // The production index, or nullptr when the table has none.
     MdxFile *Index() { return m_mdx.get(); }
@@ -111,6 +125,10 @@ private:
     void CloseFiles();
     void LoadHeader();
     void OpenIndex();
+    void OpenMemo();
+    MemoFile &Memo();
+    // rec's bytes with its pending memos stored and their block numbers in place.
+    std::string StoreMemos(const Record &rec);
     void RequireWritable() const;
     void RequireExclusive(const char *what) const;
     void RequireMaintainableTags() const;
@@ -133,6 +151,8 @@ private:
     File m_dbf;                        // the table file, holding the open lock
     File m_mdxFile;                    // the index file, when present
     std::unique_ptr<MdxFile> m_mdx;    // the index, when present
+    QString m_memoPath;                // memo file, when the table has memo fields
+    std::unique_ptr<MemoFile> m_memo;  // the memo file, once opened
     DbfHeader m_header;                // header as last read
     std::shared_ptr<Layout> m_layout;  // fields, shared with records
     std::set<uint32_t> m_locks;        // records this object has locked
