@@ -30,4 +30,12 @@ void TDbfReader::ForEachBlock(const std::function<void(uint32_t, const char *, u
     }
 }
 
+QByteArray TDbfReader::ReadMemo(const char *row, int field)
+{
+    if (!m_row.SharedLayout())
+        m_row = dbase::Record(m_table.SharedLayout());
+    m_row.MutableBytes().assign(row, m_table.Header().recordLength);
+    return m_table.ReadMemo(m_row, field);
+}
+
 } // namespace tool

@@ -30,8 +30,13 @@ public:
     // rows are cut short.
     void ForEachBlock(const std::function<void(uint32_t firstRecno, const char *rows, uint32_t count)> &visit);
 
+    // The memo a stored row's memo field points to (empty when blank); the errors of
+    // Table::ReadMemo for a missing memo file or a damaged block number.
+    QByteArray ReadMemo(const char *row, int field);
+
 private:
-    dbase::Table m_table; // opened without its production index
+    dbase::Table m_table;   // opened without its production index
+    dbase::Record m_row;    // a row being read for its memos
 };
 
 } // namespace tool

@@ -12,6 +12,7 @@
 #include <QDate>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -59,7 +60,7 @@ void AppendField(std::string &out, const TByteText &text, const dbase::FieldDef 
             out.append(p, 8);
         return;
     }
-    default: { // N, F, and M (the memo's block number)
+    default: { // N and F
         int b = 0, e = f.width;
         while (b < e && Blank(p[b]))
             ++b;
@@ -69,6 +70,40 @@ void AppendField(std::string &out, const TByteText &text, const dbase::FieldDef 
         return;
     }
     }
+}
+
+// Appends a memo as its length and the start of its bytes: as text when they read as
+// text, else in hex.
+void AppendMemo(std::string &out, const TByteText &text, const QByteArray &memo)
+{
+    if (memo.isEmpty())
+        return;
+    constexpr qsizetype kTextPreview = 32;
+    constexpr qsizetype kHexPreview = 16;
+    out += std::to_string(memo.size());
+    out += " bytes ";
+    const qsizetype n = std::min(memo.size(), kTextPreview);
+    bool isText = true;
+    for (qsizetype i = 0; i < n && isText; ++i) {
+        const auto b = uint8_t(memo[i]);
+        isText = (b >= 0x20 && b != 0x7F) || b == '\t' || b == '\n' || b == '\r';
+    }
+    qsizetype shown = n;
+    if (isText) {
+        out.push_back('"');
+        text.Append(out, memo.constData(), size_t(n));
+        out.push_back('"');
+    } else {
+        static const char digits[] = "0123456789abcdef";
+        shown = std::min(memo.size(), kHexPreview);
+        out += "0x";
+        for (qsizetype i = 0; i < shown; ++i) {
+            out.push_back(digits[uint8_t(memo[i]) >> 4]);
+            out.push_back(digits[uint8_t(memo[i]) & 15]);
+        }
+    }
+    if (memo.size() > shown)
+        out += "...";
 }
 
 QString FormatKey(const dbase::TagInfo &tag, const dbase::KeyBytes &key, const TByteText &text)
@@ -127,7 +162,10 @@ int Dump(const QStringList &argsIn)
             for (size_t i = 0; i < fields.size(); ++i) {
                 if (i)
                     buf.push_back('|');
-                AppendField(buf, text, fields[i], row + fields[i].offset);
+                if (fields[i].type == dbase::FieldType::Memo)
+                    AppendMemo(buf, text, reader.ReadMemo(row, int(i)));
+                else
+                    AppendField(buf, text, fields[i], row + fields[i].offset);
             }
             out.EndLine();
         }

@@ -189,3 +189,26 @@ TEST(Dump, TableOpenedExclusivelyElsewhereIsReportedAsInUse)
     EXPECT_EQ(Tool({QStringLiteral("dump"), db::TableFile(tmp->path(), db::kLocateur, "dbf")}, nullptr, &err), 1);
     EXPECT_TRUE(err.startsWith(QStringLiteral("bailtool: [10243]"))) << err.toStdString();
 }
+
+TEST(Dump, MemosShowTheirLengthAndFirstBytes)
+{
+    const QString dir = testsupport::FixtureDir(QStringLiteral("dbase"));
+    REQUIRE_FIXTURES(dir);
+    QByteArray text, binary;
+    ASSERT_EQ(RunRaw(testsupport::Bailtool(), {QStringLiteral("dump"), dir + QStringLiteral("/infused-dbf/dbase_8b.dbf")}, &text), 0);
+    ASSERT_EQ(RunRaw(testsupport::Bailtool(), {QStringLiteral("dump"), dir + QStringLiteral("/s7/BAUSTEIN.DBF")}, &binary), 0);
+    const auto t = ParseDump(text), b = ParseDump(binary);
+    ASSERT_EQ(t.size(), 11u);
+    EXPECT_EQ(t[1].back(), QStringLiteral("12 bytes \"First memo\r\n\""));
+    EXPECT_EQ(t[10].back(), QString()); // no memo
+    ASSERT_GE(b.size(), 3u);
+    EXPECT_EQ(b[1].mid(5), (QStringList{"2 bytes 0x0000", "32 bytes 0x12000000010000000400000002000000..."}));
+    EXPECT_EQ(b[2][5], QString());
+
+    // Without its memo file the table's memos cannot be shown: one line naming the file.
+    auto tmp = testsupport::TempDir();
+    Copy(dir + QStringLiteral("/infused-dbf/dbase_8b.dbf"), tmp->filePath(QStringLiteral("dbase_8b.dbf")));
+    QString err;
+    EXPECT_EQ(Tool({QStringLiteral("dump"), tmp->filePath(QStringLiteral("dbase_8b.dbf"))}, nullptr, &err), 1);
+    EXPECT_EQ(err, QStringLiteral("bailtool: [10024] Memo file does not exist. File: %1\n").arg(tmp->filePath(QStringLiteral("dbase_8b.dbt"))));
+}
