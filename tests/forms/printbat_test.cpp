@@ -4,7 +4,9 @@
 
 #include "LeaseFixture.h"
 
+#include "dataset/Common.h"
 #include "dbase/Database.h"
+#include "dbase/EngineError.h"
 #include "forms/Printbat.h"
 #include "forms/BatchJob.h"
 #include "printout/Preview.h"
@@ -353,6 +355,42 @@ TEST_F(BatchDialog, KindWithoutPaintersIsReportedNotSkippedSilently)
     EXPECT_TRUE(m_boxes[0].contains(coop)) << m_boxes[0].toStdString();
     ASSERT_NE(m_dialog->LastResult(), nullptr);
     EXPECT_EQ(m_dialog->LastResult()->Numbers(forms::TBatchOutcome::NoPages), QStringList{coop});
+}
+
+// A painter failing like the engine does, to see the run end half way.
+void FailingPage(const forms::TLeaseRows &, printout::TPrintout &)
+{
+    throw dbase::EDBEngineError(dbase::kIoError, QStringLiteral("read error"));
+}
+
+TEST_F(BatchDialog, AnEngineErrorReachesTheHandlerWithTheDialogRestored)
+{
+    const QString plain = OfKind(QStringLiteral("NN")).value(0);
+    OpenDialog();
+    QTest::mouseClick(Control<QRadioButton>("Particulier"), Qt::LeftButton);
+    auto *combo = Control<QComboBox>("CBLocateur");
+    combo->setCurrentIndex(combo->findData(m_lessors[plain]));
+    ClickCell(plain, 0);
+    std::vector<int> codes;
+    dataset::SetEventExceptionHandler([&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const dbase::EDBEngineError &error) {
+            codes.push_back(error.Code());
+        }
+    });
+    const forms::TPagePainter kept = forms::ReplacePagePainter(3, false, FailingPage);
+    const std::vector<TSegment> printed = Preview();
+    forms::ReplacePagePainter(3, false, kept);
+    dataset::SetEventExceptionHandler({});
+    EXPECT_TRUE(printed.empty());
+    EXPECT_EQ(codes, std::vector<int>{dbase::kIoError});
+    EXPECT_TRUE(m_dialog->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(m_dialog->LeaseTable().ControlsDisabled());
+    // The one-lessor listing is still in force and the dialog works on.
+    EXPECT_EQ(m_dialog->LeaseTable().IndexName(), QLatin1String("NOLOCATEUR"));
+    EXPECT_EQ(Preview(), Expected({plain}));
 }
 
 TEST(BatchDialogAlone, WithoutLessorsTheOneLessorChoiceIsOff)

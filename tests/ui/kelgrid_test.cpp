@@ -53,6 +53,18 @@ TEST(KelDBGrid, ReportsTheCellClickedAfterMovingTheCursorThere)
     QTest::mouseClick(indicator->viewport(), Qt::LeftButton, {}, QPoint(4, indicator->sectionViewportPosition(4) + 4));
     EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{2, 3}, {2, 0}, {-1, -1}, {0, 5}}));
     EXPECT_EQ(grid.CurrentRow(), 4); // the indicator click moved the cursor too
+    // The indicator marks that row, and that row only.
+    const QImage picture = uitest::Picture(grid);
+    auto darkest = [&](int row) {
+        const QPoint at = indicator->mapTo(&grid, QPoint(0, indicator->sectionViewportPosition(row)));
+        int d = 255;
+        for (int y = 0; y < indicator->sectionSize(row); ++y)
+            for (int x = 2; x < indicator->width() - 2; ++x)
+                d = std::min(d, qGray(picture.pixel(at.x() + x, at.y() + y)));
+        return d;
+    };
+    EXPECT_LT(darkest(4), 64);
+    EXPECT_GT(darkest(3), 128);
 
     // A key the owner handles does not reach the grid; others move as usual.
     grid.OnKeyDown = [](ui::TKelDBGrid &, QKeyEvent *e) { return e->key() == Qt::Key_Down; };
