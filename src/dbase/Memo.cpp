@@ -3,8 +3,12 @@
 #include "EngineError.h"
 #include "Format.h"
 
+#include <QFile>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace dbase {
 
@@ -72,6 +76,19 @@ void MemoFile::Create(const QString &path, const QString &tableBaseName, int blo
     File out(path, File::Mode::CreateTruncate);
     out.WriteAt(0, header.data(), header.size());
     out.Sync();
+}
+
+void MemoFile::CreateIfMissing(const QString &path, const QString &tableBaseName)
+{
+    // Written aside and linked into place: link never replaces a file, so a memo file
+    // another writer created and filled in the meantime stays whole.
+    const QString temp = path + QStringLiteral(".%1.tmp").arg(::getpid());
+    Create(temp, tableBaseName);
+    const int rc = ::link(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData());
+    const int err = errno;
+    QFile::remove(temp);
+    if (rc != 0 && err != EEXIST)
+        ThrowIo(path, QStringLiteral("creating"), err);
 }
 
 void MemoFile::RequireUsableHeader() const

@@ -38,6 +38,8 @@ public:
     // Writes an empty dBase IV memo file: one header block naming the table.
     static void Create(const QString &path, const QString &tableBaseName,
                        int blockSize = fmt::kMemoDefaultBlockSize);
+    // The same, but leaves a file that exists meanwhile as it is (another process made it).
+    static void CreateIfMissing(const QString &path, const QString &tableBaseName);
     // The memo style a table's version byte announces.
     static Style StyleForVersion(uint8_t version) { return (version & 0x08) ? Style::DbaseIV : Style::DbaseIII; }
 

@@ -228,11 +228,24 @@ void Table::OpenMemo()
         Memo();
 }
 
-MemoFile &Table::Memo()
+bool Table::AnyMemoReferenced()
+{
+    Record rec;
+    for (uint32_t r = 1; ReadRecord(r, rec); ++r)
+        for (int f = 0; f < rec.FieldCount(); ++f)
+            if (m_layout->fields[size_t(f)].type == FieldType::Memo && rec.MemoBlock(f) != 0u)
+                return true;
+    return false;
+}
+
+MemoFile &Table::Memo(bool forWrite)
 {
     if (!m_memo) {
         if (m_memoPath.isEmpty())
             throw EDBEngineError(kInvalidOperation, QStringLiteral("Table %1 has no memo fields.").arg(m_path));
+        if (forWrite && m_mode != Mode::ReadOnly && !QFileInfo::exists(m_memoPath) &&
+            MemoFile::StyleForVersion(m_header.version) == MemoFile::Style::DbaseIV && !AnyMemoReferenced())
+            MemoFile::CreateIfMissing(m_memoPath, QFileInfo(m_path).completeBaseName());
         if (!QFileInfo::exists(m_memoPath))
             throw EDBEngineError(kTableNotFound, QStringLiteral("Memo file does not exist."))
                 .Add(kTableNotFound, QStringLiteral("File: ") + m_memoPath);
@@ -271,7 +284,7 @@ std::string Table::StoreMemos(const Record &rec)
         if (!pending)
             continue;
         const FieldDef &f = m_layout->fields[i];
-        const std::string number = std::to_string(Memo().Append(*pending));
+        const std::string number = std::to_string(Memo(true).Append(*pending));
         if (number.size() > size_t(f.width))
             throw EDBEngineError(kInvalidField, QStringLiteral("Memo block %1 does not fit field %2.")
                                                     .arg(QString::fromStdString(number), f.name));

@@ -126,7 +126,10 @@ private:
     void LoadHeader();
     void OpenIndex();
     void OpenMemo();
-    MemoFile &Memo();
+    // The memo file, opened on first use. For a write, a missing one is made anew when no
+    // row points into it (a table copied without it before any memo was written).
+    MemoFile &Memo(bool forWrite = false);
+    bool AnyMemoReferenced();
     // rec's bytes with its pending memos stored and their block numbers in place.
     std::string StoreMemos(const Record &rec);
     void RequireWritable() const;

@@ -117,12 +117,12 @@ uint32_t AddRow(Table &t, int id, const QByteArray &memo)
 }
 
 // The memo file's header must count exactly the blocks the file holds.
-void ExpectHeaderCountsFile(const QString &dbt)
+void ExpectHeaderCountsFile(const QString &dbt, int blockSize = 512)
 {
     const QByteArray b = ReadAll(dbt);
     ASSERT_GE(b.size(), 512);
     const uint32_t next = uint8_t(b[0]) | uint8_t(b[1]) << 8 | uint8_t(b[2]) << 16 | uint32_t(uint8_t(b[3])) << 24;
-    EXPECT_EQ(qint64(next) * 512, b.size()) << dbt.toStdString();
+    EXPECT_EQ(qint64(next) * blockSize, b.size()) << dbt.toStdString();
 }
 
 } // namespace
@@ -190,26 +190,38 @@ TEST(MemoTable, BinaryMemosOfEverySizeReadBackHereAndInPerl)
     EXPECT_EQ(uint8_t(ReadAll(dir->filePath(QStringLiteral("plain.dbf")))[0]), 0x03);
     EXPECT_FALSE(QFileInfo::exists(dir->filePath(QStringLiteral("plain.dbt"))));
 
-    // Sizes around the block size with and without the 8-byte memo prefix.
-    const std::vector<qsizetype> sizes{0, 1, 504, 505, 511, 512, 513, 300000};
-    QStringList expected;
-    {
-        Table t(path, Table::Mode::Shared);
-        for (size_t i = 0; i < sizes.size(); ++i) {
-            const QByteArray memo = Pattern(sizes[i], int(i));
-            AddRow(t, int(i), memo);
-            expected << (memo.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(memo.toHex()));
+    // Sizes around the block size with and without the 8-byte memo prefix, in our memo file
+    // and in one whose header asks for 64-byte blocks.
+    const std::vector<qsizetype> sizes{0, 1, 56, 57, 504, 505, 511, 512, 513, 300000};
+    const bool perl = HavePerlXBase();
+    for (const int blockSize : {512, 64}) {
+        SCOPED_TRACE(blockSize);
+        Table::Create(path, ArchiveFields());
+        if (blockSize != 512) {
+            QByteArray b = ReadAll(dbt);
+            b[20] = char(blockSize);
+            b[21] = 0;
+            WriteAll(dbt, b);
+        }
+        QStringList expected;
+        {
+            Table t(path, Table::Mode::Shared);
+            for (size_t i = 0; i < sizes.size(); ++i) {
+                const QByteArray memo = Pattern(sizes[i], int(i));
+                AddRow(t, int(i), memo);
+                expected << (memo.isEmpty() ? QStringLiteral("-") : QString::fromLatin1(memo.toHex()));
+            }
+        }
+        Table t(path, Table::Mode::ReadOnly);
+        EXPECT_EQ(OurMemos(t), expected);
+        Record r;
+        ASSERT_TRUE(t.ReadRecord(1, r));
+        EXPECT_TRUE(r.IsNull(kDoc));
+        ExpectHeaderCountsFile(dbt, blockSize);
+        if (perl) {
+            EXPECT_EQ(PerlMemos(path), expected);
         }
     }
-    Table t(path, Table::Mode::ReadOnly);
-    EXPECT_EQ(OurMemos(t), expected);
-    Record r;
-    ASSERT_TRUE(t.ReadRecord(1, r));
-    EXPECT_TRUE(r.IsNull(kDoc));
-    ExpectHeaderCountsFile(dbt);
-    if (!HavePerlXBase())
-        GTEST_SKIP() << "Perl XBase (libdbd-xbase-perl) not installed";
-    EXPECT_EQ(PerlMemos(path), expected);
 }
 
 TEST(MemoTable, EditsPackAndRestructureKeepMemos)
@@ -334,6 +346,24 @@ TEST(MemoTable, DamagedMemosGiveErrorsAndKeepTheRowsReadable)
             EXPECT_EQ(t.RecordCount(), 3u);
         }
     }
+}
+
+TEST(MemoTable, MemoFileLeftBehindIsMadeAnewWhileNoRowNeedsIt)
+{
+    // As when a table is copied from an empty seed without its memo file.
+    auto dir = testsupport::TempDir();
+    const QString path = dir->filePath(QStringLiteral("arch.dbf"));
+    const QString dbt = dir->filePath(QStringLiteral("arch.dbt"));
+    Table::Create(path, ArchiveFields());
+    {
+        Table t(path, Table::Mode::Shared);
+        AddRow(t, 1, QByteArray());
+    }
+    ASSERT_TRUE(QFile::remove(dbt));
+    Table t(path, Table::Mode::Shared);
+    AddRow(t, 2, Pattern(700, 2));
+    EXPECT_EQ(OurMemos(t), (QStringList{"-", QString::fromLatin1(Pattern(700, 2).toHex())}));
+    ExpectHeaderCountsFile(dbt);
 }
 
 TEST(MemoTable, ProcessesAppendingAtOnceKeepEveryMemo)
