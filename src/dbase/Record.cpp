@@ -72,7 +72,7 @@ bool Record::IsNull(int field) const
     case FieldType::Float:
         return !AsDouble(field).has_value();
     case FieldType::Memo:
-        return !PendingMemo(field) && TrimmedAscii(field).isEmpty();
+        return !PendingMemo(field) && MemoBlock(field) == 0u; // block 0 is the header: no memo
     }
     return true;
 }

@@ -329,6 +329,7 @@ TEST(MemoTable, DamagedMemosGiveErrorsAndKeepTheRowsReadable)
         ASSERT_TRUE(t.ReadRecord(2, r));
         EXPECT_EQ(r.AsInteger(kId), 2); // the row itself still reads
         if (c.code < 0) {
+            EXPECT_TRUE(r.IsNull(kDoc));
             EXPECT_TRUE(t.ReadMemo(r, kDoc).isEmpty());
             continue;
         }
