@@ -148,7 +148,7 @@ TEST(Bitmaps, LoadsNamedResourceOfTheProgram)
         QFile qrc(dir.filePath(QStringLiteral("bitmaps.qrc")));
         ASSERT_TRUE(qrc.open(QIODevice::WriteOnly));
         qrc.write("<RCC><qresource prefix=\"/bitmaps\">"
-                  "<file alias=\"cbCheck\">check.dib</file></qresource></RCC>\n");
+                  "<file alias=\"tstCheck\">check.dib</file></qresource></RCC>\n");
     }
     const QString out = dir.filePath(QStringLiteral("bitmaps.rcc"));
     QProcess p;
@@ -159,12 +159,13 @@ TEST(Bitmaps, LoadsNamedResourceOfTheProgram)
     ASSERT_TRUE(QResource::registerResource(out));
 
     QImage image;
-    ASSERT_TRUE(LoadBitmapResource(image, QStringLiteral("cbCheck")));
+    // Names of the test's own, beside the program's pictures in the same folder.
+    ASSERT_TRUE(LoadBitmapResource(image, QStringLiteral("tstCheck")));
     ExpectSamplePixels(image.convertToFormat(QImage::Format_RGB32));
     QPixmap pixmap;
-    ASSERT_TRUE(LoadBitmapResource(pixmap, QStringLiteral("CBCHECK")));
+    ASSERT_TRUE(LoadBitmapResource(pixmap, QStringLiteral("TSTCHECK")));
     EXPECT_EQ(pixmap.size(), QSize(5, 3));
-    EXPECT_FALSE(LoadBitmapResource(image, QStringLiteral("cbUCheck")));
+    EXPECT_FALSE(LoadBitmapResource(image, QStringLiteral("tstUCheck")));
     EXPECT_FALSE(LoadBitmapResource(image, QString()));
 
     EXPECT_TRUE(QResource::unregisterResource(out));
