@@ -1,8 +1,9 @@
-// The Batch printing command of the real main window: Ctrl+B opens the dialog modally, its
-// preview lands in the main window's work area, closing it frees it.
+// The Batch printing command of the real main window: Ctrl+B opens the dialog modally, F1
+// shows its help topic, its preview lands in the main window's work area, closing it frees it.
 
 #include "AppTestUtil.h"
 
+#include "app/Help.h"
 #include "app/Main.h"
 #include "db/Demo.h"
 #include "forms/PrintCommand.h"
@@ -36,7 +37,7 @@ TEST(BatchPrintCommand, CtrlBOpensTheDialogWhosePreviewLandsInTheWorkArea)
     EXPECT_EQ(item->shortcut(), QKeySequence(QStringLiteral("Ctrl+B")));
 
     QPointer<forms::TPrintBatch> seen;
-    int pages = 0;
+    int pages = 0, helpShown = 0;
     QTimer::singleShot(0, [&] {
         seen = qobject_cast<forms::TPrintBatch *>(QApplication::activeModalWidget());
         ASSERT_TRUE(seen);
@@ -45,6 +46,9 @@ TEST(BatchPrintCommand, CtrlBOpensTheDialogWhosePreviewLandsInTheWorkArea)
             grid->selectRow(row);
             QTest::keyClick(grid, Qt::Key_Space);
         }
+        QApplication::setActiveWindow(seen); // offscreen leaves the main window active
+        QTest::keyClick(seen, Qt::Key_F1);
+        helpShown = app::THelp::Instance().Viewer() ? app::THelp::Instance().Viewer()->CurrentContext() : 0;
         seen->findChild<QPushButton *>(QStringLiteral("BtnPreview"))->click();
         if (printout::TFPrintPreview *preview = forms::CurrentLeasePreview())
             pages = preview->Current()->PageCount();
@@ -54,6 +58,7 @@ TEST(BatchPrintCommand, CtrlBOpensTheDialogWhosePreviewLandsInTheWorkArea)
     Settle();
     EXPECT_TRUE(seen.isNull()); // freed once closed
     EXPECT_GE(pages, 8);
+    EXPECT_EQ(helpShown, forms::TPrintBatch::kHelpContext);
     printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
     ASSERT_NE(preview, nullptr);
     bool inWorkArea = false;
