@@ -404,6 +404,7 @@ void TMainForm::Start()
     SetStatusText(0, QString());
     m_dataDir = DataDirectory();
     DefineDataDatabase(m_dataDir);
+    DefineArchiveDatabase();
     SeedDataFolder(m_dataDir);
     UpgradeOldTables(m_dataDir, this);
     ReadConfiguration(m_dataDir);

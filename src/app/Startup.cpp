@@ -1,5 +1,7 @@
 #include "app/Startup.h"
 
+#include "delivery/Archive.h"
+
 #include "db/FileOps.h"
 #include "db/Reindex.h"
 #include "db/Restruct.h"
@@ -16,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 #include <cerrno>
 #include <climits>
@@ -70,6 +73,28 @@ bool DefineDataDatabase(const QString &dir)
                                                   {QStringLiteral("PATH=") + path});
         return true;
     } catch (const dbase::EDBEngineError &) {
+        return false;
+    }
+}
+
+QString ArchiveFolderSetting()
+{
+    // The program's own settings, beside the user's other configuration files.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("leaseform"), QStringLiteral("leaseform"));
+    return settings.value(QStringLiteral("Archive/Folder")).toString().trimmed();
+}
+
+bool DefineArchiveDatabase()
+{
+    const QString folder = ArchiveFolderSetting();
+    if (folder.isEmpty())
+        return false;
+    try {
+        dbase::Session::Instance().DefineDatabase(QString::fromLatin1(delivery::kArchiveDatabase), QStringLiteral("DBASE"),
+                                                  {QStringLiteral("PATH=") + folder});
+        return true;
+    } catch (const dbase::EDBEngineError &e) {
+        delivery::LogDiagnostic(QStringLiteral("%1 : %2").arg(QString::fromLatin1(delivery::kArchiveDatabase), 12).arg(e.Message()));
         return false;
     }
 }

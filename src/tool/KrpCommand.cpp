@@ -3,6 +3,7 @@
 #include "tool/Commands.h"
 #include "tool/Output.h"
 
+#include "delivery/Archive.h"
 #include "delivery/KelStream.h"
 
 #include <stdexcept>
@@ -57,6 +58,13 @@ int Krp(const QStringList &args)
         out.EndLine();
     }
     out.Flush();
+    return 0;
+}
+
+int MakeArchive(const QStringList &args)
+{
+    const QString dir = OnlyArgument(args, "DIR");
+    delivery::MakeArchiveTables(dir);
     return 0;
 }
 

@@ -44,6 +44,8 @@ const char kUsage[] =
     "                                one PDF page per enhanced metafile, and per page of a printout file\n"
     "  krp FILE.krp                  what a printout file holds: its header, and each page's records and\n"
     "                                mail recipients\n"
+    "  make-archive DIR              empty archive tables (KelArch.dbf, KelDocLk.dbf) with their index tags;\n"
+    "                                the program archives into the folder its Archive/Folder setting names\n"
     "  render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N] | --krp OUT.krp)\n"
     "                                the form pages of a lease, one PREFIX-<page> file each (150 dpi unless told),\n"
     "                                or one printout file\n"
@@ -82,6 +84,7 @@ int Run(const QStringList &all)
     if (command == QLatin1String("pdf")) return tool::Pdf(args);
     if (command == QLatin1String("emf")) return tool::Emf(args);
     if (command == QLatin1String("krp")) return tool::Krp(args);
+    if (command == QLatin1String("make-archive")) return tool::MakeArchive(args);
     if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
     if (command == QLatin1String("render")) return tool::Render(args);
     if (command == QLatin1String("batch")) return tool::Batch(args);
