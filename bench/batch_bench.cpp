@@ -8,7 +8,7 @@
 #include "dbase/Database.h"
 #include "forms/PrintCommand.h"
 #include "forms/Printbat.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "ui/MessageBoxes.h"
 
 #include <QDir>
@@ -58,7 +58,7 @@ void BM_BatchPreviewOfThousandLeases(benchmark::State &state)
     int pages = 0;
     for (auto _ : state) {
         preview->click();
-        printout::TFPrintPreview *shown = forms::CurrentLeasePreview();
+        preview::TFPrintPreview *shown = forms::CurrentLeasePreview();
         pages = shown && shown->Current() ? shown->Current()->PageCount() : 0;
         state.PauseTiming();
         delete shown;
@@ -77,7 +77,7 @@ void BM_BatchPreviewSavedAsPdf(benchmark::State &state)
     forms::TPrintBatch dialog;
     dialog.findChild<QPushButton *>(QStringLiteral("SelectAll"))->click();
     dialog.findChild<QPushButton *>(QStringLiteral("BtnPreview"))->click();
-    printout::TFPrintPreview *shown = forms::CurrentLeasePreview();
+    preview::TFPrintPreview *shown = forms::CurrentLeasePreview();
     // The export's record listing goes to the current folder: the benchmark's own.
     const QString before = QDir::currentPath();
     QDir::setCurrent(folder.dir.path());

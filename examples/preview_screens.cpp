@@ -2,7 +2,7 @@
 // at 100 % and in full page, with a search hit underlined.
 // Usage: preview_screens [OUTPUT_DIR]   (default: the current folder)
 
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "ui/MLBase.h"
 
 #include <QApplication>
@@ -14,6 +14,7 @@
 #include <cstdio>
 
 using namespace printout;
+using preview::TFPrintPreview;
 
 namespace {
 

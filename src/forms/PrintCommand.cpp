@@ -5,7 +5,7 @@
 #include "db/Settings.h"
 #include "forms/FormPrims.h"
 #include "forms/PrintJob.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "printout/Printer.h"
 #include "printout/Printout.h"
 #include "ui/MessageBoxes.h"
@@ -31,9 +31,9 @@ std::function<int(QPrintDialog &)> &DialogHook()
     return hook;
 }
 
-QPointer<printout::TFPrintPreview> &CurrentPreview()
+QPointer<preview::TFPrintPreview> &CurrentPreview()
 {
-    static QPointer<printout::TFPrintPreview> preview;
+    static QPointer<preview::TFPrintPreview> preview;
     return preview;
 }
 
@@ -169,12 +169,12 @@ void ShowLeasePreview(QWidget *owner, std::unique_ptr<printout::TPrintout> print
         else if (auto *frame = qobject_cast<QMainWindow *>(w))
             area = qobject_cast<QMdiArea *>(frame->centralWidget()); // a dialog of the main window
     }
-    printout::TFPrintPreview *preview = nullptr;
+    preview::TFPrintPreview *preview = nullptr;
     if (area) {
-        preview = printout::TFPrintPreview::ShowInMdi(area, std::move(printout));
+        preview = preview::TFPrintPreview::ShowInMdi(area, std::move(printout));
     } else {
         // Outside the main window (a window of its own), the preview is a window too.
-        preview = new printout::TFPrintPreview(nullptr, std::move(printout));
+        preview = new preview::TFPrintPreview(nullptr, std::move(printout));
         preview->setAttribute(Qt::WA_DeleteOnClose);
         preview->resize(900, 1000);
         preview->show();
@@ -182,7 +182,7 @@ void ShowLeasePreview(QWidget *owner, std::unique_ptr<printout::TPrintout> print
     CurrentPreview() = preview;
 }
 
-printout::TFPrintPreview *CurrentLeasePreview()
+preview::TFPrintPreview *CurrentLeasePreview()
 {
     return CurrentPreview().data();
 }

@@ -17,8 +17,10 @@ namespace dataset {
 class TTable;
 }
 namespace printout {
-class TFPrintPreview;
 class TPrintout;
+}
+namespace preview {
+class TFPrintPreview;
 }
 
 namespace forms {
@@ -56,7 +58,7 @@ int LeasePrintCopies();
 void ShowLeasePreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout);
 
 // The preview window the last preview command showed (null once it is closed).
-printout::TFPrintPreview *CurrentLeasePreview();
+preview::TFPrintPreview *CurrentLeasePreview();
 
 // Tests answer the print dialog through the hook: it gets the prepared dialog and returns
 // its result instead of showing it. An empty hook shows the dialog.

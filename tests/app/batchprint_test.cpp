@@ -8,7 +8,7 @@
 #include "db/Demo.h"
 #include "forms/PrintCommand.h"
 #include "forms/Printbat.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "ui/Kelgrid.h"
 
 #include <QAction>
@@ -50,7 +50,7 @@ TEST(BatchPrintCommand, CtrlBOpensTheDialogWhosePreviewLandsInTheWorkArea)
         QTest::keyClick(seen, Qt::Key_F1);
         helpShown = app::THelp::Instance().Viewer() ? app::THelp::Instance().Viewer()->CurrentContext() : 0;
         seen->findChild<QPushButton *>(QStringLiteral("BtnPreview"))->click();
-        if (printout::TFPrintPreview *preview = forms::CurrentLeasePreview())
+        if (preview::TFPrintPreview *preview = forms::CurrentLeasePreview())
             pages = preview->Current()->PageCount();
         seen->findChild<QPushButton *>(QStringLiteral("CloseBtn"))->click();
     });
@@ -59,7 +59,7 @@ TEST(BatchPrintCommand, CtrlBOpensTheDialogWhosePreviewLandsInTheWorkArea)
     EXPECT_TRUE(seen.isNull()); // freed once closed
     EXPECT_GE(pages, 8);
     EXPECT_EQ(helpShown, forms::TPrintBatch::kHelpContext);
-    printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
+    preview::TFPrintPreview *preview = forms::CurrentLeasePreview();
     ASSERT_NE(preview, nullptr);
     bool inWorkArea = false;
     for (QMdiSubWindow *sub : form->MdiArea()->subWindowList())

@@ -12,7 +12,7 @@
 #include "forms/PrintCommand.h"
 #include "printout/Metafile.h"
 #include "printout/Player.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "printout/Printout.h"
 
 #include <QAction>
@@ -65,7 +65,7 @@ protected:
         EXPECT_TRUE(button->isEnabled());
         button->click();
         Settle();
-        printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
+        preview::TFPrintPreview *preview = forms::CurrentLeasePreview();
         if (!preview || !preview->Current())
             return QString();
         QStringList lines;

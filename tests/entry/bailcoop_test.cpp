@@ -134,8 +134,9 @@ TEST_F(BailCoopTest, EachWindowKeepsToItsKindsWhileNumbersStayUniqueAcrossProces
             ASSERT_EQ(coop.Lease().State(), TDataSetState::Browse) << i;
         }
     }
-    if (other.state() != QProcess::NotRunning)
+    if (other.state() != QProcess::NotRunning) {
         ASSERT_TRUE(other.waitForFinished(60000));
+    }
     ASSERT_EQ(other.exitCode(), 0) << other.readAllStandardError().toStdString();
 
     TTable all;

@@ -4,7 +4,7 @@
 #include "LeaseFixture.h"
 
 #include "forms/StdPagesTables.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "ui/MessageBoxes.h"
 
 #include <QMessageBox>
@@ -106,7 +106,7 @@ TEST_F(CoopPages, BoxesMarkTheirFieldsAndThreeStatePairsStayBlankWhenEmpty)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.field);
-        for (const QVariant value : {QVariant(true), QVariant(false), QVariant()}) {
+        for (const QVariant &value : {QVariant(true), QVariant(false), QVariant()}) {
             SetFields(n, {{c.field, value}});
             auto p = Print(n, c.page, c.page);
             const QImage image = Picture(*p, 1);

@@ -9,7 +9,7 @@
 #include "dbase/EngineError.h"
 #include "forms/Printbat.h"
 #include "forms/BatchJob.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "ui/Kelgrid.h"
 #include "ui/MessageBoxes.h"
 
@@ -145,7 +145,7 @@ protected:
         delete forms::CurrentLeasePreview();
         QTest::mouseClick(Control<QPushButton>("BtnPreview"), Qt::LeftButton);
         QApplication::processEvents();
-        printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
+        preview::TFPrintPreview *preview = forms::CurrentLeasePreview();
         if (!preview || !preview->Current())
             return {};
         std::vector<TSegment> out = Segments(*preview->Current());

@@ -4,7 +4,7 @@
 #include "LeaseFixture.h"
 
 #include "printout/Metafile.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -231,7 +231,7 @@ TEST_F(PrintCommand, PreviewBuildsEveryPageWithoutDialog)
     ASSERT_TRUE(m_lease->FindKey(n));
     forms::PrintCurrentLease(nullptr, forms::TPrintButton::SBPreview, *m_lease, *m_lessor, *m_annex, false);
     EXPECT_FALSE(asked);
-    printout::TFPrintPreview *preview = forms::CurrentLeasePreview();
+    preview::TFPrintPreview *preview = forms::CurrentLeasePreview();
     ASSERT_NE(preview, nullptr);
     ASSERT_EQ(preview->DocumentCount(), 1);
     EXPECT_EQ(preview->Current()->PageCount(), 4);

@@ -5,7 +5,7 @@
 // (CUPS_SERVER), so the other tests keep a machine without printers.
 
 #include "printout/Player.h"
-#include "printout/Preview.h"
+#include "preview/Preview.h"
 #include "printout/Printout.h"
 #include "printout/PrinterSetup.h"
 
@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 using namespace printout;
+using preview::TFPrintPreview;
 
 namespace {
 

@@ -4,6 +4,7 @@
 // as a new page and searches the text of every page. Usable on its own or as the content of
 // a QMdiSubWindow (ShowInMdi).
 
+#include "preview/SearchPanel.h"
 #include "printout/Player.h"
 #include "printout/Printout.h"
 
@@ -34,33 +35,29 @@ namespace ui {
 class TMultiLang;
 }
 
-namespace printout {
+namespace preview {
+
+class TArchivePanel;
 
 class TPageImage;
-
-// A search hit: the page and the text's rectangle in 0.1 mm (y downward).
-struct TFindWords {
-    int page = 0;
-    QRectF rect;
-};
 
 class TFPrintPreview : public QWidget {
     Q_OBJECT
 public:
     // Takes ownership of printout, shows its page 1 at 100 %.
-    TFPrintPreview(QWidget *owner, std::unique_ptr<TPrintout> printout);
+    TFPrintPreview(QWidget *owner, std::unique_ptr<printout::TPrintout> printout);
     ~TFPrintPreview() override;
 
     // A preview maximised in a sub-window of area; the sub-window closes with the preview.
-    static TFPrintPreview *ShowInMdi(QMdiArea *area, std::unique_ptr<TPrintout> printout);
+    static TFPrintPreview *ShowInMdi(QMdiArea *area, std::unique_ptr<printout::TPrintout> printout);
 
     // Documents.
-    void AddDocument(std::unique_ptr<TPrintout> printout);
-    void SwitchTo(TPrintout *printout);
-    TPrintout *Current() const { return m_current; }
+    void AddDocument(std::unique_ptr<printout::TPrintout> printout);
+    void SwitchTo(printout::TPrintout *printout);
+    printout::TPrintout *Current() const { return m_current; }
     int CurrentIndex() const { return m_currentIndex; }
     int DocumentCount() const { return int(m_documents.size()); }
-    TPrintout *Document(int index) const { return m_documents.at(size_t(index)).get(); }
+    printout::TPrintout *Document(int index) const { return m_documents.at(size_t(index)).get(); }
 
     // Zoom: the percentage shown in the zoom box; ApplyZoom reads the box.
     int Zoom() const;
@@ -83,20 +80,35 @@ public:
     // no extension). Errors are shown in a box; nothing is left of a failed file.
     bool SavePdf(const QString &fileName);
     bool OpenEmf(const QString &fileName);
+    // The shown printout, all pages, as a compressed printout file (".krp" added when the name
+    // has none); a printout file opened as a further document. Errors are shown in boxes, and
+    // a file that cannot be read adds nothing.
+    bool SaveKrp(const QString &fileName);
+    bool OpenKrp(const QString &fileName);
+
+    // Archive: the panel shown with the title as description; ArchiveCommand archives every
+    // page (by links when the panel's multiple archiving is ticked), hides the panel and
+    // returns the number of documents archived.
+    void ShowArchivePanel();
+    int ArchiveCommand();
+    TArchivePanel *ArchivePanel() const { return m_archivePanel; }
 
     // Search.
     void ShowSearchPanel();
     void Search(const QString &text, bool matchCase, bool wholeWords);
-    const std::vector<TFindWords> &Hits() const { return m_hits; }
+    const std::vector<TFindWords> &Hits() const { return m_searchPanel->Hits(); }
     QStringList HitTexts() const;
     void ShowHit(int index);
     bool UnderlineVisible() const;
     QRect UnderlineGeometry() const; // in the scroll box's content
     // Whether run contains text as the search rules say (both already case-folded as needed).
-    static bool Matches(const QString &run, const QString &text, bool wholeWords);
+    static bool Matches(const QString &run, const QString &text, bool wholeWords)
+    {
+        return TSearchPanel::Matches(run, text, wholeWords);
+    }
 
     // Hot-spots of the shown page and the hint a position (0.1 mm) gives.
-    const std::vector<THotSpot> &HotSpots() const { return m_hotSpots; }
+    const std::vector<printout::THotSpot> &HotSpots() const { return m_hotSpots; }
     QString HotSpotHint(const QPoint &tenthsMm, Qt::KeyboardModifiers modifiers) const;
 
     // Print command (dialog included). Tests may answer the dialog through the hook: it gets
@@ -109,11 +121,11 @@ public:
     QComboBox *ZoomBox() const { return m_zoomBox; }
     QLabel *PageIndicator() const { return m_pageIndicator; }
     QScrollArea *ScrollBox() const { return m_scrollBox; }
-    QWidget *SearchPanel() const { return m_searchPanel; }
-    QLineEdit *SearchEdit() const { return m_searchEdit; }
-    QCheckBox *MatchCase() const { return m_matchCase; }
-    QCheckBox *WholeWords() const { return m_wholeWords; }
-    QListWidget *HitList() const { return m_hitList; }
+    TSearchPanel *SearchPanel() const { return m_searchPanel; }
+    QLineEdit *SearchEdit() const { return m_searchPanel->SearchEdit(); }
+    QCheckBox *MatchCase() const { return m_searchPanel->MatchCase(); }
+    QCheckBox *WholeWords() const { return m_searchPanel->WholeWords(); }
+    QListWidget *HitList() const { return m_searchPanel->HitList(); }
     QMenu *DocumentMenu() const { return m_documentMenu; }
     ui::TMultiLang *Translation() const { return m_multiLang; }
     // The hint text the window last gave the application (progress, hot-spots).
@@ -146,17 +158,15 @@ private slots:
     void BtnSaveToDiskClick();
     void BtnFindClick() { ShowSearchPanel(); }
     void BtnSearchClick();
-    void HitListCurrentRowChanged(int row);
 
 private:
     void CreateToolBar();
     void CreatePageArea();
-    void CreateSearchPanel();
     void CreateWordList();
     QToolButton *AddButton(const char *name, const QString &text, int icon);
-    void InstallHandlers(TPrintout &printout);
-    void Progress(TPrintout &printout, int step, const QString &text, int total);
-    void AfterPageChange(TPrintout &printout, int page);
+    void InstallHandlers(printout::TPrintout &printout);
+    void Progress(printout::TPrintout &printout, int step, const QString &text, int total);
+    void AfterPageChange(printout::TPrintout &printout, int page);
     void UpdateDocumentButtons();
     int CurrentPageNumber() const { return m_current ? m_current->CurrentPage() : 0; }
     void GoTo(int page);
@@ -167,15 +177,13 @@ private:
     bool French() const;
     bool HandleKey(QKeyEvent *event);
     bool HandleWheel(QWheelEvent *event);
-    void RemoveDocument(TPrintout *printout);
+    void RemoveDocument(printout::TPrintout *printout);
     void ScrollBy(int dx, int dy);
 
-    std::vector<std::unique_ptr<TPrintout>> m_documents;
+    std::vector<std::unique_ptr<printout::TPrintout>> m_documents;
     int m_currentIndex = -1;
-    TPrintout *m_current = nullptr;
-    std::vector<THotSpot> m_hotSpots;
-    QString m_searchText;
-    std::vector<TFindWords> m_hits;
+    printout::TPrintout *m_current = nullptr;
+    std::vector<printout::THotSpot> m_hotSpots;
     int m_shownHit = -1;
     bool m_panning = false;
     QPoint m_panStart;
@@ -194,13 +202,8 @@ private:
     TPageImage *m_image = nullptr;    // the page stretched to the panel
     QWidget *m_underline = nullptr;   // red bar under a search hit
     QWidget *m_corner = nullptr;      // 10 x 10 at the sheet's bottom-right corner
-    QWidget *m_searchPanel = nullptr;
-    QLabel *m_searchLabel = nullptr;
-    QLineEdit *m_searchEdit = nullptr;
-    QPushButton *m_searchButton = nullptr;
-    QCheckBox *m_matchCase = nullptr;
-    QCheckBox *m_wholeWords = nullptr;
-    QListWidget *m_hitList = nullptr;
+    TSearchPanel *m_searchPanel = nullptr;
+    TArchivePanel *m_archivePanel = nullptr;
 };
 
-} // namespace printout
+} // namespace preview

@@ -1,6 +1,12 @@
 // The preview window driven as a user would: zoom box, buttons, keys, wheel, search, files.
 
-#include "printout/Preview.h"
+#include "preview/Preview.h"
+
+#include "dbase/Database.h"
+#include "dbase/Table.h"
+#include "delivery/Archive.h"
+#include "delivery/KelStream.h"
+#include "preview/ArchivePanel.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 
@@ -10,12 +16,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,6 +38,8 @@
 #include <tuple>
 
 using namespace printout;
+using preview::TFPrintPreview;
+using preview::TFindWords;
 
 namespace {
 
@@ -337,10 +347,89 @@ TEST(Preview, ToolbarHintsInBothLanguages)
     w.Translation()->SetActiveLanguage(0);
     EXPECT_EQ(w.Button("BtnFind")->toolTip(), QStringLiteral("Rechercher (Ctrl+Shift+F)"));
     EXPECT_EQ(w.Button("BtnRewind")->toolTip(), QStringLiteral("Pages précédentes (Ctrl+Pg préc)"));
+    EXPECT_EQ(w.Button("SBArchive")->toolTip(), QStringLiteral("Archiver le document (Ctrl+A)"));
     // Commands that do not exist yet have no button.
     EXPECT_EQ(w.Button("BtnExport"), nullptr);
     EXPECT_EQ(w.Button("BtnSendMail"), nullptr);
-    EXPECT_EQ(w.Button("SBArchive"), nullptr);
+}
+
+TEST(Preview, PrintoutFilesSaveAndOpenAsFurtherDocuments)
+{
+    auto dir = testsupport::TempDir();
+    TBoxes boxes;
+    TFPrintPreview w(nullptr, Lease(2, QStringLiteral("Premier")));
+    w.show();
+    ASSERT_TRUE(w.SaveKrp(dir->filePath(QStringLiteral("bail"))));
+    const QString file = dir->filePath(QStringLiteral("bail.krp"));
+    ASSERT_TRUE(QFile::exists(file));
+    ASSERT_TRUE(w.OpenKrp(file));
+    EXPECT_EQ(w.DocumentCount(), 2);
+    EXPECT_EQ(w.DocumentMenu()->actions().size(), 2);
+    EXPECT_TRUE(w.Button("BtnNextPrintout")->isEnabled());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Premier"));
+    EXPECT_EQ(w.PageIndicator()->text(), QStringLiteral("Page 1 de 2"));
+    EXPECT_TRUE(w.Current()->PageMetafile(2)->SameRecords(*w.Document(0)->PageMetafile(2)));
+    EXPECT_TRUE(boxes.texts.isEmpty());
+
+    // A version this program does not read, and a file cut short: the message, nothing added.
+    delivery::TKelMemoryStream future;
+    future.WriteString(QStringLiteral("0103"));
+    future.WriteString(QStringLiteral("SCREEN"));
+    const QString newer = dir->filePath(QStringLiteral("newer.krp"));
+    future.SaveToFile(newer, true);
+    EXPECT_FALSE(w.OpenKrp(newer));
+    QFile whole(file);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray bytes = whole.readAll();
+    QFile cut(dir->filePath(QStringLiteral("cut.krp")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() / 2));
+    cut.close();
+    EXPECT_FALSE(w.OpenKrp(cut.fileName()));
+    EXPECT_EQ(w.DocumentCount(), 2);
+    ASSERT_EQ(boxes.texts.size(), 2);
+    EXPECT_EQ(boxes.texts[0], QStringLiteral("Erreur de version du loader. Veuillez mettre à jour le logiciel."));
+    EXPECT_TRUE(boxes.texts[1].contains(QStringLiteral("endommagé"))) << boxes.texts[1].toStdString();
+}
+
+TEST(Preview, ArchivePanelArchivesAndClosingOffersToArchive)
+{
+    auto dir = testsupport::TempDir();
+    delivery::MakeArchiveTables(dir->path());
+    dbase::Session::Instance().DefineDatabase(QLatin1String(delivery::kArchiveDatabase), QStringLiteral("DBASE"),
+                                              {QStringLiteral("PATH=") + dir->path()});
+    auto rows = [&] {
+        dbase::Table t(QDir(dir->path()).filePath(QLatin1String(delivery::kArchiveTable)), dbase::Table::Mode::ReadOnly);
+        return t.RecordCount();
+    };
+    const QString title = QStringLiteral("Bail 42 de Marie-Ève Tremblay, 1234 rue des Érables, app. 5, Montréal");
+    auto *w = new TFPrintPreview(nullptr, Lease(3, title));
+    w->show();
+    QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+    preview::TArchivePanel *panel = w->ArchivePanel();
+    ASSERT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->Description(), title.left(60));
+    EXPECT_TRUE(panel->MultipleBox()->isHidden()); // no page has a link
+    QTest::mouseClick(panel->ArchiveButton(), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(rows(), 1u);
+
+    // Pages with links: the box shows ticked, and each run of a link is its own document.
+    w->Current()->SetArchiveLink(1, 2, QStringLiteral(" 1 1BAIL      12"));
+    w->Current()->SetArchiveLink(3, 3, QStringLiteral(" 1 1BAIL      13"));
+    w->ShowArchivePanel();
+    EXPECT_FALSE(panel->MultipleBox()->isHidden());
+    EXPECT_TRUE(panel->MultipleBox()->isChecked());
+    EXPECT_EQ(w->ArchiveCommand(), 2);
+    EXPECT_EQ(rows(), 3u);
+
+    // Closing with the panel open asks; Yes archives every page once more.
+    w->ShowArchivePanel();
+    TBoxes boxes;
+    EXPECT_TRUE(w->close());
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(rows(), 4u);
+    delete w;
 }
 
 TEST(Preview, PrintCommandToAFileOrToAPrinterGoneMeanwhile)

@@ -1,4 +1,8 @@
-#include "printout/Preview.h"
+#include "preview/Preview.h"
+
+#include "delivery/Archive.h"
+#include "delivery/KelStream.h"
+#include "preview/ArchivePanel.h"
 
 #include "dataset/Common.h"
 #include "pdf/PdfBox.h"
@@ -37,7 +41,9 @@
 
 #include <cmath>
 
-namespace printout {
+namespace preview {
+
+using namespace printout;
 
 namespace {
 
@@ -65,6 +71,7 @@ const TControlText kControlTexts[] = {
     {"BtnFastForward", "", "", "Pages suivantes (Ctrl+Pg suiv)", "Next pages (Ctrl+PgDn)"},
     {"BtnLastPage", "", "", "Dernière page (Fin)", "Last page (End)"},
     {"BtnPrint", "Imprimer", "Print", "Imprimer (Ctrl+Shift+P)", "Print (Ctrl+Shift+P)"},
+    {"SBArchive", "Archiver", "Archive", "Archiver le document (Ctrl+A)", "Archive document (Ctrl+A)"},
     {"BtnOpen", "", "", "Ouvrir un document (Ctrl+Shift+O)", "Open a document (Ctrl+Shift+O)"},
     {"BtnSaveToDisk", "", "", "Sauvegarder (Ctrl+Shift+S)", "Save (Ctrl+Shift+S)"},
     {"BtnFind", "Rechercher", "Find", "Rechercher (Ctrl+Shift+F)", "Find text (Ctrl+Shift+F)"},
@@ -117,11 +124,17 @@ TFPrintPreview::TFPrintPreview(QWidget *owner, std::unique_ptr<TPrintout> printo
     CreateToolBar();
     CreatePageArea();
     layout->addWidget(m_toolBar);
+    m_archivePanel = new TArchivePanel(this);
+    connect(m_archivePanel, &TArchivePanel::ArchiveAsked, this, &TFPrintPreview::ArchiveCommand);
+    layout->addWidget(m_archivePanel);
     auto *area = new QHBoxLayout;
     area->setContentsMargins(0, 0, 0, 0);
     area->setSpacing(0);
     area->addWidget(m_scrollBox, 1);
-    CreateSearchPanel();
+    m_searchPanel = new TSearchPanel(this);
+    connect(m_searchPanel, &TSearchPanel::SearchAsked, this, &TFPrintPreview::BtnSearchClick);
+    connect(m_searchPanel, &TSearchPanel::HitChosen, this, &TFPrintPreview::ShowHit);
+    connect(m_searchPanel, &TSearchPanel::Closed, this, [this] { m_underline->hide(); });
     area->addWidget(m_searchPanel);
     layout->addLayout(area, 1);
     CreateWordList();
@@ -228,6 +241,7 @@ void TFPrintPreview::CreateToolBar()
     m_pageIndicator->setAlignment(Qt::AlignCenter);
     row->addWidget(m_pageIndicator);
     connect(AddButton("BtnPrint", QStringLiteral("Imprimer"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPrintClick);
+    connect(AddButton("SBArchive", QStringLiteral("Archiver"), -1), &QToolButton::clicked, this, &TFPrintPreview::ShowArchivePanel);
     connect(AddButton("BtnOpen", {}, QStyle::SP_DialogOpenButton), &QToolButton::clicked, this, &TFPrintPreview::BtnOpenClick);
     connect(AddButton("BtnSaveToDisk", {}, QStyle::SP_DialogSaveButton), &QToolButton::clicked, this, &TFPrintPreview::BtnSaveToDiskClick);
     connect(AddButton("BtnFind", QStringLiteral("Rechercher"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFindClick);
@@ -272,54 +286,6 @@ void TFPrintPreview::CreatePageArea()
     m_scrollBox->viewport()->installEventFilter(this);
 }
 
-void TFPrintPreview::CreateSearchPanel()
-{
-    m_searchPanel = new QWidget(this);
-    m_searchPanel->setObjectName(QStringLiteral("SearchPanel"));
-    m_searchPanel->setFixedWidth(215);
-    m_searchPanel->setAutoFillBackground(true);
-    auto *v = new QVBoxLayout(m_searchPanel);
-    auto *top = new QHBoxLayout;
-    m_searchLabel = new QLabel(QStringLiteral("Rechercher"), m_searchPanel);
-    m_searchLabel->setObjectName(QStringLiteral("SearchLabel"));
-    top->addWidget(m_searchLabel, 1);
-    auto *close = new QToolButton(m_searchPanel);
-    close->setObjectName(QStringLiteral("SearchClose"));
-    close->setText(QStringLiteral("X"));
-    close->setAutoRaise(true);
-    connect(close, &QToolButton::clicked, this, [this] {
-        m_underline->hide();
-        m_searchPanel->hide();
-    });
-    top->addWidget(close);
-    v->addLayout(top);
-    m_searchEdit = new QLineEdit(m_searchPanel);
-    m_searchEdit->setObjectName(QStringLiteral("SearchEdit"));
-    connect(m_searchEdit, &QLineEdit::returnPressed, this, &TFPrintPreview::BtnSearchClick);
-    v->addWidget(m_searchEdit);
-    m_searchButton = new QPushButton(QStringLiteral("Lancer la recherche"), m_searchPanel);
-    m_searchButton->setObjectName(QStringLiteral("SearchButton"));
-    connect(m_searchButton, &QPushButton::clicked, this, &TFPrintPreview::BtnSearchClick);
-    v->addWidget(m_searchButton);
-    m_matchCase = new QCheckBox(QStringLiteral("Respecter la casse"), m_searchPanel);
-    m_matchCase->setObjectName(QStringLiteral("ChBMatchCase"));
-    v->addWidget(m_matchCase);
-    m_wholeWords = new QCheckBox(QStringLiteral("Mots entiers seulement"), m_searchPanel);
-    m_wholeWords->setObjectName(QStringLiteral("ChBWholeWords"));
-    v->addWidget(m_wholeWords);
-    m_hitList = new QListWidget(m_searchPanel);
-    m_hitList->setObjectName(QStringLiteral("HitList"));
-    m_hitList->setMouseTracking(true);
-    connect(m_hitList, &QListWidget::currentRowChanged, this, &TFPrintPreview::HitListCurrentRowChanged);
-    connect(m_hitList, &QListWidget::itemEntered, this, [this](QListWidgetItem *item) {
-        const int row = m_hitList->row(item);
-        if (row >= 0 && row < int(m_hits.size()))
-            item->setToolTip(QStringLiteral("Page %1").arg(m_hits[size_t(row)].page));
-    });
-    v->addWidget(m_hitList, 1);
-    m_searchPanel->hide();
-}
-
 void TFPrintPreview::CreateWordList()
 {
     QStringList words;
@@ -338,6 +304,7 @@ void TFPrintPreview::CreateWordList()
     m_multiLang->SetLanguages(2);
     m_multiLang->SetWords(words);
     m_multiLang->AfterLanguageChanged = [this](ui::TBaseMultiLang &, int) {
+        m_archivePanel->SetFrench(French());
         if (m_current)
             AfterPageChange(*m_current, m_current->CurrentPage());
     };
@@ -628,8 +595,16 @@ void TFPrintPreview::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    if (m_archivePanel->isVisible() && m_current) {
+        auto box = ui::BuildMessageBox(QMessageBox::Question, French() ? QStringLiteral("Attention") : QStringLiteral("Warning"),
+                                       French() ? QStringLiteral("Le document n'a pas été archivé. Désirez-vous l'archiver avant de fermer?")
+                                                : QStringLiteral("The document has not been archived. Do you want to archive it before closing?"),
+                                       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes, this);
+        if (ui::RunMessageBox(*box) == QMessageBox::Yes)
+            delivery::ArchivePages(*m_current, 1, m_current->PageCount(), false, m_current->Title());
+        m_archivePanel->hide();
+    }
     m_hotSpots.clear();
-    m_hits.clear();
     event->accept();
     // A preview inside a sub-window takes the sub-window with it.
     if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()); sub && sub->widget() == this)
@@ -682,6 +657,9 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e)
         break;
     case Qt::Key_T:
         if (ctrl) { FullPage(); return true; }
+        break;
+    case Qt::Key_A:
+        if (ctrl) { ShowArchivePanel(); return true; }
         break;
     case Qt::Key_L:
         if (ctrl) { PageWidth(); return true; }
@@ -821,88 +799,31 @@ bool TFPrintPreview::eventFilter(QObject *watched, QEvent *event)
 
 void TFPrintPreview::ShowSearchPanel()
 {
-    m_searchPanel->show();
-    m_searchEdit->clear();
-    m_searchEdit->setFocus();
+    m_searchPanel->Open();
 }
 
-bool TFPrintPreview::Matches(const QString &run, const QString &text, bool wholeWords)
+void TFPrintPreview::Search(const QString &text, bool matchCase, bool wholeWords)
 {
-    if (text.isEmpty())
-        return false;
-    qsizetype at = run.indexOf(text);
-    if (at < 0)
-        return false;
-    if (!wholeWords || run == text)
-        return true;
-    // Every occurrence is tried, not only the first: "Bailleur du bail" holds the word "bail".
-    auto separator = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char(',') || c == QLatin1Char('.'); };
-    for (; at >= 0; at = run.indexOf(text, at + 1)) {
-        const qsizetype end = at + text.size();
-        if ((at == 0 || separator(run[at - 1])) && (end == run.size() || separator(run[end])))
-            return true;
-    }
-    return false;
-}
-
-void TFPrintPreview::Search(const QString &textIn, bool matchCase, bool wholeWords)
-{
-    m_hits.clear();
-    m_hitList->clear();
     m_shownHit = -1;
-    m_searchText = textIn;
-    if (!m_current)
-        return;
-    ui::TWaitCursor wait;
-    QString text = textIn.trimmed();
-    if (!matchCase)
-        text = text.toUpper();
-    QStringList runs;
-    for (int page = 1; page <= m_current->PageCount(); ++page) {
-        for (const TTextRun &run : TextRuns(*m_current->PageMetafile(page))) {
-            const QString candidate = matchCase ? run.text : run.text.toUpper();
-            if (Matches(candidate, text, wholeWords)) {
-                m_hits.push_back(TFindWords{page, run.box});
-                runs.append(run.text);
-            }
-        }
-    }
-    m_hitList->blockSignals(true);
-    m_hitList->addItems(runs);
-    m_hitList->blockSignals(false);
-    if (!m_hits.empty()) {
-        m_hitList->setCurrentRow(0);
-        ShowHit(0);
-        m_hitList->setFocus();
-    } else {
-        ui::WarningBox(French() ? QStringLiteral("«%1» non trouvé").arg(m_searchText)
-                                : QStringLiteral("\"%1\" not found").arg(m_searchText),
-                       this);
-    }
+    m_searchPanel->Search(m_current, text, matchCase, wholeWords, French());
 }
 
 QStringList TFPrintPreview::HitTexts() const
 {
-    QStringList out;
-    for (int i = 0; i < m_hitList->count(); ++i)
-        out.append(m_hitList->item(i)->text());
-    return out;
+    return m_searchPanel->HitTexts();
 }
 
-void TFPrintPreview::BtnSearchClick() { Search(m_searchEdit->text(), m_matchCase->isChecked(), m_wholeWords->isChecked()); }
-
-void TFPrintPreview::HitListCurrentRowChanged(int row)
+void TFPrintPreview::BtnSearchClick()
 {
-    if (row >= 0 && row < int(m_hits.size()))
-        ShowHit(row);
+    Search(SearchEdit()->text(), MatchCase()->isChecked(), WholeWords()->isChecked());
 }
 
 void TFPrintPreview::ShowHit(int index)
 {
-    if (index < 0 || index >= int(m_hits.size()) || !m_current)
+    if (index < 0 || index >= int(Hits().size()) || !m_current)
         return;
     m_shownHit = index;
-    const TFindWords &hit = m_hits[size_t(index)];
+    const TFindWords &hit = Hits()[size_t(index)];
     if (hit.page != m_current->CurrentPage())
         m_current->SetCurrentPage(hit.page);
     m_underline->show();
@@ -917,7 +838,7 @@ void TFPrintPreview::PlaceUnderline(int stage)
 {
     if (m_shownHit < 0 || !m_current)
         return;
-    const TFindWords &hit = m_hits[size_t(m_shownHit)];
+    const TFindWords &hit = Hits()[size_t(m_shownHit)];
     const QSize sheet = m_current->Geometry().sheetSize;
     const QPoint origin = m_sheet->pos() + m_image->pos();
     const int w = m_image->width(), h = m_image->height();
@@ -1020,34 +941,135 @@ bool TFPrintPreview::SavePdf(const QString &fileNameIn)
     return false;
 }
 
+namespace {
+
+// The file kinds of the save and open dialogs, in their order: the description the user
+// reads, then the pattern.
+struct TFileKind {
+    const char *fr, *en, *suffix;
+};
+const TFileKind kSaveKinds[] = {{"(Document Kelvora *.krp)", "(Kelvora document *.krp)", "krp"},
+                                {"(Fichier métafile *.emf)", "(Metafile *.emf)", "emf"},
+                                {"(Fichier Adobe Acrobat *.pdf)", "(Adobe Acrobat File *.pdf)", "pdf"}};
+
+QString FilterOf(const TFileKind &kind, bool french)
+{
+    return QString::fromUtf8(french ? kind.fr : kind.en) + QStringLiteral(" (*.") + QLatin1String(kind.suffix)
+           + QLatin1Char(')');
+}
+
+// The save dialog keeps the kind last used, for the whole session.
+int g_lastSaveKind = 0;
+
+} // namespace
+
+bool TFPrintPreview::SaveKrp(const QString &fileNameIn)
+{
+    if (!m_current)
+        return false;
+    QString fileName = fileNameIn;
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += QStringLiteral(".krp");
+    try {
+        delivery::SavePrintoutFile(*m_current, fileName, [this](delivery::TKelMemoryStream &, qint64 done, const QString &text,
+                                                                qint64 total) {
+            Progress(*m_current, int(done), text, int(total));
+        });
+        Progress(*m_current, 1, QString(), 1);
+        return true;
+    } catch (const delivery::EKrpError &e) {
+        Progress(*m_current, 1, QString(), 1);
+        ui::ErrorBox(e.Message(), this);
+        return false;
+    }
+}
+
+bool TFPrintPreview::OpenKrp(const QString &fileName)
+{
+    try {
+        std::unique_ptr<TPrintout> loaded = delivery::LoadPrintoutFile(
+            fileName, [this](delivery::TKelMemoryStream &, qint64 done, const QString &text, qint64 total) {
+                if (m_current)
+                    Progress(*m_current, int(done), text, int(total));
+            });
+        if (m_current)
+            Progress(*m_current, 1, QString(), 1);
+        AddDocument(std::move(loaded));
+        return true;
+    } catch (const delivery::EKrpError &e) {
+        // A refused version says so as the loader's own message does; nothing is added.
+        if (m_current)
+            Progress(*m_current, 1, QString(), 1);
+        ui::ErrorBox(e.Message(), this);
+        return false;
+    }
+}
+
 void TFPrintPreview::BtnSaveToDiskClick()
 {
     if (!m_current)
         return;
-    // The metafile and PDF formats; the printout file comes with its own writer.
-    const QString emf = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
-    const QString pdf = French() ? QStringLiteral("Document PDF (*.pdf)") : QStringLiteral("PDF document (*.pdf)");
+    const bool french = French();
+    QStringList filters;
+    for (const TFileKind &k : kSaveKinds)
+        filters << FilterOf(k, french);
     QFileDialog dialog(this, QString(), Proposed(m_current->Title()));
-    dialog.setNameFilters({emf, pdf});
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.value(g_lastSaveKind));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString file = dialog.selectedFiles().first();
-    if (dialog.selectedNameFilter() == pdf)
-        SavePdf(file);
-    else
+    const int kind = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    g_lastSaveKind = kind;
+    QString file = dialog.selectedFiles().first();
+    if (QFileInfo(file).suffix().isEmpty())
+        file += QLatin1Char('.') + QLatin1String(kSaveKinds[kind].suffix);
+    if (kind == 0)
+        SaveKrp(file);
+    else if (kind == 1)
         SaveFile(file);
+    else
+        SavePdf(file);
 }
 
 void TFPrintPreview::BtnOpenClick()
 {
-    const QString filter = French() ? QStringLiteral("Fichier métafile (*.emf)") : QStringLiteral("Metafile (*.emf)");
-    QFileDialog dialog(this, QString(), QString(), filter);
+    const bool french = French();
+    const QStringList filters{FilterOf(kSaveKinds[0], french), FilterOf(kSaveKinds[1], french)};
+    QFileDialog dialog(this, QString(), QString());
+    dialog.setNameFilters(filters);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("emf"));
+    dialog.setDefaultSuffix(QStringLiteral("krp"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    OpenEmf(dialog.selectedFiles().first());
+    const QString file = dialog.selectedFiles().first();
+    if (dialog.selectedNameFilter() == filters[1])
+        OpenEmf(file);
+    else
+        OpenKrp(file);
+}
+
+// --- archive --------------------------------------------------------------------------------
+
+void TFPrintPreview::ShowArchivePanel()
+{
+    if (!m_current)
+        return;
+    m_archivePanel->SetFrench(French());
+    m_archivePanel->Open(m_current->Title(), delivery::HasArchiveLinks(*m_current));
+}
+
+int TFPrintPreview::ArchiveCommand()
+{
+    if (!m_current)
+        return 0;
+    const int count = m_current->PageCount();
+    const int archived = m_archivePanel->MultipleArchiving()
+                             ? delivery::ArchiveLinkedRuns(*m_current, 1, count, true, m_archivePanel->Description())
+                             : delivery::ArchivePages(*m_current, 1, count, false, m_archivePanel->Description());
+    m_archivePanel->hide();
+    return archived;
 }
 
 // --- printing -------------------------------------------------------------------------------
@@ -1145,4 +1167,4 @@ void TFPrintPreview::PrintCommand()
     m_current->SetPrinted(true);
 }
 
-} // namespace printout
+} // namespace preview
