@@ -200,14 +200,23 @@ TPrintoutExport::TPrintoutExport(const QString &fileName, const QString &kind)
     };
 }
 
+TPrintoutExport::TPrintoutExport(const QString &fileName, const QString &kind, std::unique_ptr<TExportTarget> target)
+    : m_fileName(fileName), m_kind(kind.toUpper()), m_ready(target != nullptr), m_target(std::move(target))
+{
+}
+
 TPrintoutExport::~TPrintoutExport() = default;
 
-void TPrintoutExport::ExportBegin(const TMetafile &, const TReportMargins &, QSize sheetPx, QSize sheetSize,
+void TPrintoutExport::ExportBegin(const TMetafile &first, const TReportMargins &margins, QSize sheetPx, QSize sheetSize,
                                   int orientation)
 {
     if (!m_ready)
         return;
     m_sheetPx = sheetPx;
+    if (m_target) {
+        m_target->Begin(first, margins, sheetPx, sheetSize, orientation);
+        return;
+    }
     m_pdf->SetOrientation(orientation == 2 ? pdf::poLandscape : pdf::poPortrait);
     m_pdf->SetPageHeight(sheetSize.height());
     m_pdf->SetPageWidth(sheetSize.width());
@@ -223,6 +232,10 @@ void TPrintoutExport::ExportPage(int page, bool more, const TMetafile &metafile)
         OnListing(ListingLines(metafile));
     else
         m_listing += ListingLines(metafile);
+    if (m_target) {
+        m_target->Page(page, more, metafile);
+        return;
+    }
     Replay(page, metafile);
     if (more)
         m_pdf->NewPage();
@@ -230,7 +243,11 @@ void TPrintoutExport::ExportPage(int page, bool more, const TMetafile &metafile)
 
 void TPrintoutExport::ExportEnd()
 {
-    if (m_ready)
+    if (!m_ready)
+        return;
+    if (m_target)
+        m_target->End();
+    else
         m_pdf->EndDoc();
 }
 
@@ -530,8 +547,13 @@ void ExportRange(TPrintoutExport &exporter, TPrintout &printout, int from, int t
 
 bool ExportTo(TPrintout &printout, const QString &fileName, const QString &kind, int from, int to)
 {
-    THourglass hourglass;
     TPrintoutExport exporter(fileName, kind);
+    return ExportTo(printout, exporter, from, to);
+}
+
+bool ExportTo(TPrintout &printout, TPrintoutExport &exporter, int from, int to)
+{
+    THourglass hourglass;
     if (!exporter.Ready() || printout.PageCount() == 0)
         return false;
     from = std::max(from, 1);

@@ -23,11 +23,24 @@ namespace printout {
 class TPrintout;
 struct TReportMargins;
 
+// A document kind written from the recorded pages by another library (the office documents):
+// the export hands it the page set-up, each page and the end.
+class TExportTarget {
+public:
+    virtual ~TExportTarget() = default;
+    virtual void Begin(const TMetafile &first, const TReportMargins &margins, QSize sheetPx, QSize sheetSize,
+                       int orientation) = 0;
+    virtual void Page(int page, bool more, const TMetafile &metafile) = 0;
+    virtual void End() = 0;
+};
+
 class TPrintoutExport {
 public:
-    // kind: "ACROBAT" (the only kind built so far; any other leaves Ready clear). Prepares the
-    // PDF writer: tenths of a millimetre, fileName, fonts embedded where allowed.
+    // kind: "ACROBAT" (any other leaves Ready clear). Prepares the PDF writer: tenths of a
+    // millimetre, fileName, fonts embedded where allowed.
     TPrintoutExport(const QString &fileName, const QString &kind);
+    // Any other kind, written by target; Ready when there is one.
+    TPrintoutExport(const QString &fileName, const QString &kind, std::unique_ptr<TExportTarget> target);
     ~TPrintoutExport();
     TPrintoutExport(const TPrintoutExport &) = delete;
     TPrintoutExport &operator=(const TPrintoutExport &) = delete;
@@ -62,6 +75,7 @@ private:
     QString m_fileName, m_kind;
     bool m_ready = false;
     std::unique_ptr<pdf::TPdfBox> m_pdf;
+    std::unique_ptr<TExportTarget> m_target;
     QStringList m_listing;
     QSize m_sheetPx;
     std::map<QByteArray, QImage> m_bitmaps; // decoded pictures by their bytes, one per picture
@@ -76,6 +90,8 @@ void ExportRange(TPrintoutExport &exporter, TPrintout &printout, int from, int t
 // reporting progress through the printout's OnProgress, and writes the record listing to
 // "emf.txt" in the current directory. False when the target could not be prepared.
 bool ExportTo(TPrintout &printout, const QString &fileName, const QString &kind, int from, int to);
+// The same run through an export already made (of any kind).
+bool ExportTo(TPrintout &printout, TPrintoutExport &exporter, int from, int to);
 
 // The bitmap a device-independent bitmap stands for (header, colour table and pixels, as
 // picture records hold them); a null image when the bytes are not a bitmap we can read.

@@ -94,6 +94,43 @@ void WritePng(const printout::TMetafile &mf, const QString &path, int dpi)
 
 } // namespace
 
+int DrawLease(const QString &dir, const QString &nobail, int first, int last, printout::TPrintout &printout)
+{
+    // The folder's configuration decides the save-toner look, as it does in the program.
+    auto config = OpenTable(dir, db::kBailConf, nullptr);
+    config->First();
+    const forms::TRow settings(config.get());
+    db::SetSaveToner(settings.Bool("SAVETONER"));
+    if (settings.Present() && !settings.Raw("LANGUETRAV").isEmpty())
+        db::SetWorkingLanguage(settings.Raw("LANGUETRAV"));
+
+    auto lease = OpenTable(dir, db::kBailStd, "NOBAIL");
+    auto lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
+    auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
+    if (!lease->FindKey(nobail))
+        throw std::runtime_error(QStringLiteral("%1: no lease number %2").arg(dir, nobail).toStdString());
+    const forms::TLeaseRows rows = forms::PositionPrintRows(*lease, *lessor, *annex);
+
+    forms::CalibrateFormFonts();
+    int drawn = 0;
+    try {
+        drawn = forms::PrintLease(first, last, rows, printout);
+    } catch (const forms::ENoPainter &e) {
+        throw std::runtime_error(
+            QStringLiteral("lease %1: no page drawn, nothing written: %2").arg(nobail, QString::fromUtf8(e.what())).toStdString());
+    }
+    if (drawn == 0) {
+        // Nothing to write is a failure: a script must not take an empty result for pages.
+        throw std::runtime_error(QStringLiteral("lease %1: no page drawn, nothing written: pages %2-%3 do not exist for it "
+                                                "(pages 5 to 12 are the Annex of a lease for elderly or handicapped "
+                                                "persons that has one)")
+                                     .arg(nobail).arg(first).arg(last)
+                                     .toStdString());
+    }
+
+    return drawn;
+}
+
 int Render(const QStringList &argsIn)
 {
     QStringList args = argsIn;
@@ -112,39 +149,9 @@ int Render(const QStringList &argsIn)
     if (!pages.isEmpty())
         ParsePages(pages, first, last);
 
-    // The folder's configuration decides the save-toner look, as it does in the program.
-    auto config = OpenTable(dir, db::kBailConf, nullptr);
-    config->First();
-    const forms::TRow settings(config.get());
-    db::SetSaveToner(settings.Bool("SAVETONER"));
-    if (settings.Present() && !settings.Raw("LANGUETRAV").isEmpty())
-        db::SetWorkingLanguage(settings.Raw("LANGUETRAV"));
-
-    auto lease = OpenTable(dir, db::kBailStd, "NOBAIL");
-    auto lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
-    auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
-    if (!lease->FindKey(nobail))
-        throw std::runtime_error(QStringLiteral("%1: no lease number %2").arg(dir, nobail).toStdString());
-    const forms::TLeaseRows rows = forms::PositionPrintRows(*lease, *lessor, *annex);
-
     // The virtual Letter device makes the pages the same on every machine.
     printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QStringLiteral("bailtool render"));
-    forms::CalibrateFormFonts();
-    int drawn = 0;
-    try {
-        drawn = forms::PrintLease(first, last, rows, printout);
-    } catch (const forms::ENoPainter &e) {
-        throw std::runtime_error(
-            QStringLiteral("lease %1: no page drawn, nothing written: %2").arg(nobail, QString::fromUtf8(e.what())).toStdString());
-    }
-    if (drawn == 0) {
-        // Nothing to write is a failure: a script must not take an empty result for pages.
-        throw std::runtime_error(QStringLiteral("lease %1: no page drawn, nothing written: pages %2-%3 do not exist for it "
-                                                "(pages 5 to 12 are the Annex of a lease for elderly or handicapped "
-                                                "persons that has one)")
-                                     .arg(nobail).arg(first).arg(last)
-                                     .toStdString());
-    }
+    const int drawn = DrawLease(dir, nobail, first, last, printout);
 
     if (!krp.isEmpty()) {
         try {

@@ -4,7 +4,16 @@
 
 #include <QStringList>
 
+namespace printout {
+class TPrintout;
+}
+
 namespace tool {
+
+// Draws pages first..last of lease nobail of the data folder dir into printout, with the
+// folder's save-toner look and working language; returns the number of pages drawn (at least
+// one: drawing nothing throws).
+int DrawLease(const QString &dir, const QString &nobail, int first, int last, printout::TPrintout &printout);
 
 // render DIR --lease NOBAIL [--pages FIRST-LAST] (--emf PREFIX | --png PREFIX [--dpi N]):
 // writes PREFIX-<page>.emf or .png for every page drawn and prints their names. The folder's

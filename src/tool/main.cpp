@@ -4,6 +4,7 @@
 #include "tool/Commands.h"
 #include "tool/PdfCommand.h"
 #include "tool/EmfCommands.h"
+#include "tool/ExportCommand.h"
 #include "tool/KrpCommand.h"
 #include "tool/RenderCommand.h"
 
@@ -56,7 +57,10 @@ const char kUsage[] =
     "                                is a list of jobs, not the batch dialog's set of ticked leases); --lessor\n"
     "                                beside --leases keeps that lessor's leases of the list; a lease that does\n"
     "                                not exist or is another lessor's is skipped with a line on stderr;\n"
-    "                                exit 1 when nothing was printed\n";
+    "                                exit 1 when nothing was printed\n"
+    "  export (FILE.krp | DIR --lease NOBAIL) (--docx | --xlsx | --pdf) OUT\n"
+    "                                a printout file or a lease's pages as a word-processing document, a\n"
+    "                                spreadsheet or a PDF file; the record listing goes to ./emf.txt\n";
 
 void PrintError(const QString &text)
 {
@@ -88,6 +92,7 @@ int Run(const QStringList &all)
     if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
     if (command == QLatin1String("render")) return tool::Render(args);
     if (command == QLatin1String("batch")) return tool::Batch(args);
+    if (command == QLatin1String("export")) return tool::Export(args);
     throw tool::TUsageError{QStringLiteral("unknown command '%1'").arg(command)};
 }
 
@@ -101,7 +106,8 @@ int main(int argc, char **argv)
         // Drawing commands need Qt's GUI part; without a display it runs offscreen.
         const bool gui = argc > 1 && (tool::CommandNeedsGui(QString::fromLocal8Bit(argv[1]))
                                       || QString::fromLocal8Bit(argv[1]) == QLatin1String("render")
-                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("batch"));
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("batch")
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("export"));
         if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         std::unique_ptr<QCoreApplication> appPtr(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));
