@@ -1,0 +1,44 @@
+#pragma once
+// One printout sent by e-mail: its pages written as the attachment file, the message built
+// and handed to the SMTP server, the attachment file deleted again whatever happened. The
+// mail panel and bailtool mail both send through here; the settings file's "Internet" and
+// "Init" values are read and written here too.
+
+#include "delivery/MailMessage.h"
+#include "delivery/SmtpClient.h"
+
+#include <QString>
+
+namespace printout {
+class TPrintout;
+}
+
+namespace delivery {
+
+struct TPrintoutMail {
+    TMailMessage message; // attachments: the other files to join
+    TMailFormat format = TMailFormat::Krp;
+    QString attachmentPath; // the file written for the pages, deleted after the send
+    int first = 1, last = 1;
+};
+
+// Writes pages first..last of printout to the attachment path, sends them with the message's
+// other attachments and deletes the attachment file. Throws EMailError (or EKrpError when the
+// pages cannot be written) after deleting it; nothing is left behind either way.
+void SendPrintoutMail(printout::TPrintout &printout, const TPrintoutMail &mail, TSmtpClient &client);
+
+// The "Internet" section of the settings file, with its defaults.
+struct TInternetSettings {
+    QString smtpServer;
+    int smtpPort = 25;
+    QString smtpUser;
+    QString proxyServer;
+    int proxyPort = 0;
+};
+TInternetSettings LoadInternetSettings();
+void SaveInternetSettings(const TInternetSettings &settings);
+// "Init/DefaultSender": the sender address last used.
+QString DefaultSender();
+void SetDefaultSender(const QString &address);
+
+} // namespace delivery

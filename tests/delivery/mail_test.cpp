@@ -1,0 +1,268 @@
+// E-mail of printouts: the address check, the default attachment name, and messages sent to a
+// real SMTP server on loopback (plain, and STARTTLS with AUTH) read back with Python's email
+// module: envelope, headers, parts and attachments that open again.
+
+#include "delivery/KelStream.h"
+#include "delivery/MailSender.h"
+#include "printout/Printout.h"
+
+#include "SmtpTestServer.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace delivery;
+using printout::TPrintout;
+
+namespace {
+
+std::unique_ptr<TPrintout> Pages(int count)
+{
+    auto p = std::make_unique<TPrintout>(nullptr, printout::TPrinter::Virtual(), QStringLiteral("Bail 12"));
+    for (int i = 1; i <= count; ++i) {
+        p->NewPage(1);
+        printout::TPageCanvas *c = p->Canvas();
+        c->SetFontName(QStringLiteral("Arial"));
+        c->SetFontHeight(40);
+        c->TextOut(200, -200 * i, QStringLiteral("Locataire page %1").arg(i));
+        p->EndPage();
+    }
+    return p;
+}
+
+QStringList Strings(const QJsonValue &v)
+{
+    QStringList out;
+    for (const QJsonValue &x : v.toArray())
+        out << x.toString();
+    return out;
+}
+
+// A port nothing listens on.
+int ClosedPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr *>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+
+struct TMailFixture {
+    std::unique_ptr<QTemporaryDir> dir = testsupport::TempDir();
+    std::unique_ptr<TPrintout> printout = Pages(3);
+    TPrintoutMail mail;
+
+    TMailFixture()
+    {
+        mail.format = TMailFormat::Krp;
+        mail.attachmentPath = dir->filePath(QStringLiteral("Bail 12 20261210.krp"));
+        mail.first = 1;
+        mail.last = 2;
+        mail.message.fromAddress = QStringLiteral("bureau@gestion-ostrevane.ca");
+        mail.message.fromName = QStringLiteral("Hélène Ostrevane");
+        mail.message.to = {QStringLiteral("locataire@exemple.qc.ca")};
+        mail.message.subject = QStringLiteral("Bail n° 12");
+        mail.message.bodyLines = MailBodyLines(QStringLiteral("Bonjour"), mail.format);
+    }
+};
+
+} // namespace
+
+TEST(MailAddress, CheckAcceptsOnlyTheCheckedShape)
+{
+    const struct {
+        const char *address;
+        bool valid;
+    } cases[] = {
+        {"jean.tremblay_2-x@exemple-1.qc.ca", true},
+        {"a@b.cd", true},
+        {"jean@\r\nexemple.ca", true}, // line breaks are removed first
+        {"a@b.c", false},              // domain part of three characters
+        {"jean..t@exemple.ca", false},
+        {"jean@exemple..ca", false},
+        {"jean t@exemple.ca", false},
+        {"@exemple.ca", false},
+        {"jean@exemple.ca.", false},
+        {"jean@ex@emple.ca", false},
+        {"jean@.exemple.ca", false},
+        {"jean@exemple", false},
+        {"hélène@exemple.ca", false},
+        {"", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(IsValidMailAddress(QString::fromUtf8(c.address)), c.valid) << c.address;
+    EXPECT_TRUE(IsValidMailAddressList(QString()));
+    EXPECT_TRUE(IsValidMailAddressList(QStringLiteral("a@exemple.ca\nb@exemple.ca\n")));
+    EXPECT_FALSE(IsValidMailAddressList(QStringLiteral("a@exemple.ca\n\nb@exemple.ca")));
+    EXPECT_FALSE(IsValidMailAddressList(QStringLiteral("a@exemple.ca\nb@e.c")));
+}
+
+TEST(MailMessage, DefaultAttachmentNameDropsTheListedCharacters)
+{
+    const QDate day(2026, 3, 7);
+    EXPECT_EQ(DefaultAttachmentName(QStringLiteral("word / word"), day), QStringLiteral("word  word 20260307"));
+    EXPECT_EQ(DefaultAttachmentName(QStringLiteral("a\\b+c*d?e\"f<g>h|i:j"), day), QStringLiteral("abcdefghi:j 20260307"));
+}
+
+TEST(MailSend, PlainServerGetsEveryRecipientHeadersPartsAndAttachments)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    TMailFixture f;
+    const QString other = f.dir->filePath(QStringLiteral("Règlement.txt"));
+    {
+        QFile o(other);
+        ASSERT_TRUE(o.open(QIODevice::WriteOnly));
+        o.write("article 1\n");
+    }
+    f.mail.message.to << QStringLiteral("second@exemple.qc.ca");
+    f.mail.message.cc = {QStringLiteral("copie@exemple.qc.ca")};
+    f.mail.message.bcc = {QStringLiteral("cachee@exemple.qc.ca")};
+    // A line break in the subject must not start a header of its own.
+    f.mail.message.subject = QStringLiteral("Bail n° 12 été\r\nBcc: x@y.com");
+    f.mail.message.attachments = {other, other};
+    f.mail.message.bodyLines = MailBodyLines(QStringLiteral("Bonjour,\n.\n..deux points\n.fin"), TMailFormat::Krp);
+
+    QStringList statuses;
+    TSmtpClient client({QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("poste-12")},
+                       {[&](const QString &, const QString &en) { statuses << en; }, {}});
+    SendPrintoutMail(*f.printout, f.mail, client);
+
+    EXPECT_FALSE(QFileInfo::exists(f.mail.attachmentPath));
+    ASSERT_EQ(server.MessageCount(), 1);
+    const QJsonObject env = server.Envelope(1);
+    EXPECT_EQ(env.value(QStringLiteral("from")).toString(), f.mail.message.fromAddress);
+    EXPECT_EQ(Strings(env.value(QStringLiteral("rcpt"))),
+              (QStringList{"locataire@exemple.qc.ca", "second@exemple.qc.ca", "copie@exemple.qc.ca", "cachee@exemple.qc.ca"}));
+    EXPECT_EQ(env.value(QStringLiteral("helo")).toString(), QStringLiteral("poste-12"));
+
+    const QJsonObject msg = server.Read(1, f.dir->path());
+    ASSERT_FALSE(msg.isEmpty());
+    EXPECT_TRUE(msg.value(QStringLiteral("defects")).toArray().isEmpty());
+    const QStringList names = Strings(msg.value(QStringLiteral("header_names")));
+    EXPECT_FALSE(names.contains(QStringLiteral("bcc")));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("Subject")), QStringLiteral("Bail n° 12 été  Bcc: x@y.com"));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("From")),
+              QStringLiteral("Hélène Ostrevane <bureau@gestion-ostrevane.ca>"));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("To")),
+              QStringLiteral("locataire@exemple.qc.ca, second@exemple.qc.ca"));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("CC")), QStringLiteral("copie@exemple.qc.ca"));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("X-Mailer")), QStringLiteral("Kelvora"));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("MIME-Version")), QStringLiteral("1.0"));
+    EXPECT_EQ(msg.value(QStringLiteral("content_type")).toString(), QStringLiteral("multipart/mixed"));
+
+    const QJsonArray parts = msg.value(QStringLiteral("parts")).toArray();
+    ASSERT_EQ(parts.size(), 3); // the text, the pages, the other file once
+    const QJsonObject text = parts[0].toObject();
+    EXPECT_EQ(text.value(QStringLiteral("type")).toString(), QStringLiteral("text/plain"));
+    const QStringList lines = text.value(QStringLiteral("text")).toString().remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
+    for (const char *line : {"Bonjour,", ".", "..deux points", ".fin", "You can download a viewer for krp files at the following address:"})
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(line))) << line;
+
+    const QJsonObject pages = parts[1].toObject();
+    EXPECT_EQ(pages.value(QStringLiteral("type")).toString(), QStringLiteral("application/octet-stream"));
+    EXPECT_EQ(pages.value(QStringLiteral("disposition")).toString(), QStringLiteral("attachment"));
+    EXPECT_EQ(pages.value(QStringLiteral("encoding")).toString(), QStringLiteral("base64"));
+    EXPECT_EQ(pages.value(QStringLiteral("filename")).toString(), QStringLiteral("Bail 12 20261210.krp"));
+    std::unique_ptr<TPrintout> back = LoadPrintoutFile(pages.value(QStringLiteral("saved")).toString());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->PageCount(), 2);
+    EXPECT_EQ(parts[2].toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("Règlement.txt"));
+    EXPECT_TRUE(statuses.contains(QStringLiteral("Success")));
+}
+
+TEST(MailSend, PdfAttachmentReadsBackWithItsPages)
+{
+    REQUIRE_SMTP_SERVER();
+    if (!testsupport::HaveProgram(QStringLiteral("pdftotext")))
+        GTEST_SKIP() << "pdftotext is not installed";
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    TMailFixture f;
+    f.mail.format = TMailFormat::Pdf;
+    f.mail.attachmentPath = f.dir->filePath(QStringLiteral("Bail.pdf"));
+    f.mail.first = f.mail.last = 3;
+    TSmtpClient client({QStringLiteral("127.0.0.1"), server.Port(), {}});
+    // The export leaves its record listing in the current folder.
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(f.dir->path());
+    SendPrintoutMail(*f.printout, f.mail, client);
+    QDir::setCurrent(here);
+    ASSERT_EQ(server.MessageCount(), 1);
+    const QJsonObject msg = server.Read(1, f.dir->path());
+    const QJsonObject pdf = msg.value(QStringLiteral("parts")).toArray().at(1).toObject();
+    QString out;
+    ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf.value(QStringLiteral("saved")).toString(), QStringLiteral("-")}, &out), 0);
+    EXPECT_TRUE(out.contains(QStringLiteral("Locataire page 3"))) << out.toStdString();
+    EXPECT_FALSE(out.contains(QStringLiteral("Locataire page 1")));
+}
+
+TEST(MailSend, StartTlsWithAuthDeliversAndEveryFailureLeavesNothing)
+{
+    REQUIRE_SMTP_SERVER();
+    TMailFixture f;
+    QString cert, key;
+    if (!testsupport::MakeTestCertificate(f.dir->path(), &cert, &key))
+        GTEST_SKIP() << "openssl is not installed";
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start({QStringLiteral("--tls"), cert, key, QStringLiteral("--auth"), QStringLiteral("bureau"),
+                              QStringLiteral("s3cret"), QStringLiteral("--refuse"), QStringLiteral("absent@exemple.qc.ca")}));
+    TSmtpSettings settings{QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("bureau"), QStringLiteral("s3cret")};
+    settings.caFile = cert;
+
+    TSmtpClient good(settings);
+    good.TestConnection();
+    SendPrintoutMail(*f.printout, f.mail, good);
+    ASSERT_EQ(server.MessageCount(), 1);
+    EXPECT_TRUE(server.Envelope(1).value(QStringLiteral("tls")).toBool());
+    EXPECT_TRUE(server.Envelope(1).value(QStringLiteral("auth")).toBool());
+
+    // Wrong password, an untrusted certificate, a refused recipient, no server: each fails
+    // with its cause, delivers nothing and leaves no attachment file behind.
+    TSmtpSettings wrong = settings;
+    wrong.password = QStringLiteral("nope");
+    // Trusting another certificate: the server's is refused, STARTTLS fails and the server
+    // will take nothing without it.
+    const QString otherDir = f.dir->filePath(QStringLiteral("other"));
+    QString otherCert, otherKey;
+    ASSERT_TRUE(QDir().mkpath(otherDir) && testsupport::MakeTestCertificate(otherDir, &otherCert, &otherKey));
+    TSmtpSettings untrusted = settings;
+    untrusted.caFile = otherCert;
+    TSmtpSettings down = settings;
+    down.port = ClosedPort();
+    const struct {
+        const char *what;
+        TSmtpSettings settings;
+        QStringList to;
+    } failures[] = {
+        {"wrong password", wrong, {QStringLiteral("locataire@exemple.qc.ca")}},
+        {"untrusted certificate", untrusted, {QStringLiteral("locataire@exemple.qc.ca")}},
+        {"refused recipient", settings, {QStringLiteral("locataire@exemple.qc.ca"), QStringLiteral("absent@exemple.qc.ca")}},
+        {"server down", down, {QStringLiteral("locataire@exemple.qc.ca")}},
+    };
+    for (const auto &c : failures) {
+        TSmtpClient client(c.settings);
+        f.mail.message.to = c.to;
+        try {
+            SendPrintoutMail(*f.printout, f.mail, client);
+            ADD_FAILURE() << c.what << ": sent";
+        } catch (const EMailError &e) {
+            EXPECT_FALSE(e.Detail().isEmpty()) << c.what;
+        }
+        EXPECT_FALSE(QFileInfo::exists(f.mail.attachmentPath)) << c.what;
+        EXPECT_EQ(server.MessageCount(), 1) << c.what;
+    }
+}
