@@ -6,6 +6,7 @@
 #include "tool/EmfCommands.h"
 #include "tool/ExportCommand.h"
 #include "tool/KrpCommand.h"
+#include "tool/MailCommand.h"
 #include "tool/RenderCommand.h"
 
 #include "dbase/EngineError.h"
@@ -60,7 +61,13 @@ const char kUsage[] =
     "                                exit 1 when nothing was printed\n"
     "  export (FILE.krp | DIR --lease NOBAIL) (--docx | --xlsx | --pdf) OUT\n"
     "                                a printout file or a lease's pages as a word-processing document, a\n"
-    "                                spreadsheet or a PDF file; the record listing goes to ./emf.txt\n";
+    "                                spreadsheet or a PDF file; the record listing goes to ./emf.txt\n"
+    "  mail DIR --lease NOBAIL --from ADDR --to ADDR [--cc ADDR] [--bcc ADDR] [--subject TEXT] [--text TEXT]\n"
+    "       [--format pdf|krp] [--server HOST[:PORT]] [--user NAME] [--password-stdin]\n"
+    "                                a lease's pages e-mailed as a printout file (the default) or a PDF;\n"
+    "                                server, port and user from the settings file unless given; address\n"
+    "                                options repeat or take commas; exit 0 only when the server accepted\n"
+    "                                the message for every recipient\n";
 
 void PrintError(const QString &text)
 {
@@ -92,6 +99,7 @@ int Run(const QStringList &all)
     if (command == QLatin1String("emf-png")) return tool::EmfPng(args);
     if (command == QLatin1String("render")) return tool::Render(args);
     if (command == QLatin1String("batch")) return tool::Batch(args);
+    if (command == QLatin1String("mail")) return tool::Mail(args);
     if (command == QLatin1String("export")) return tool::Export(args);
     throw tool::TUsageError{QStringLiteral("unknown command '%1'").arg(command)};
 }
@@ -107,7 +115,8 @@ int main(int argc, char **argv)
         const bool gui = argc > 1 && (tool::CommandNeedsGui(QString::fromLocal8Bit(argv[1]))
                                       || QString::fromLocal8Bit(argv[1]) == QLatin1String("render")
                                       || QString::fromLocal8Bit(argv[1]) == QLatin1String("batch")
-                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("export"));
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("export")
+                                      || QString::fromLocal8Bit(argv[1]) == QLatin1String("mail"));
         if (gui && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         std::unique_ptr<QCoreApplication> appPtr(gui ? new QGuiApplication(argc, argv) : new QCoreApplication(argc, argv));

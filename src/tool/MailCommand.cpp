@@ -1,0 +1,156 @@
+#include "tool/MailCommand.h"
+
+#include "tool/Commands.h"
+#include "tool/Output.h"
+#include "tool/RenderCommand.h"
+
+#include "db/Settings.h"
+#include "delivery/KelStream.h"
+#include "delivery/MailSender.h"
+#include "forms/PrintJob.h"
+#include "printout/Printer.h"
+#include "printout/Printout.h"
+
+#include <QDate>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace tool {
+
+namespace {
+
+// Every "--name VALUE" of args, removed; values may list addresses separated by commas.
+QStringList TakeAll(QStringList &args, const QString &name, bool commaList)
+{
+    QStringList values;
+    for (int at; (at = int(args.indexOf(name))) >= 0;) {
+        if (at + 1 >= args.size() || args[at + 1].startsWith(QLatin1String("--")))
+            throw TUsageError{QStringLiteral("%1 needs a value").arg(name)};
+        if (commaList) {
+            for (const QString &a : args[at + 1].split(QLatin1Char(','), Qt::SkipEmptyParts))
+                if (!a.trimmed().isEmpty())
+                    values << a.trimmed();
+        } else {
+            values << args[at + 1];
+        }
+        args.remove(at, 2);
+    }
+    return values;
+}
+
+QString TakeOne(QStringList &args, const QString &name)
+{
+    const QStringList values = TakeAll(args, name, false);
+    if (values.size() > 1)
+        throw TUsageError{QStringLiteral("%1 may be given once").arg(name)};
+    return values.value(0);
+}
+
+void CheckAddresses(const QStringList &addresses, const char *what)
+{
+    for (const QString &a : addresses)
+        if (!delivery::IsValidMailAddress(a))
+            throw TUsageError{QStringLiteral("%1: '%2' is not a valid address").arg(QLatin1String(what), a)};
+}
+
+} // namespace
+
+int Mail(const QStringList &argsIn)
+{
+    QStringList args = argsIn;
+    const QString nobail = TakeOne(args, QStringLiteral("--lease")).trimmed();
+    const QString from = TakeOne(args, QStringLiteral("--from")).trimmed();
+    const QStringList to = TakeAll(args, QStringLiteral("--to"), true);
+    const QStringList cc = TakeAll(args, QStringLiteral("--cc"), true);
+    const QStringList bcc = TakeAll(args, QStringLiteral("--bcc"), true);
+    const QString subjectArg = TakeOne(args, QStringLiteral("--subject"));
+    const QString text = TakeOne(args, QStringLiteral("--text"));
+    const QString format = TakeOne(args, QStringLiteral("--format")).toLower();
+    const QString server = TakeOne(args, QStringLiteral("--server")).trimmed();
+    const QString user = TakeOne(args, QStringLiteral("--user"));
+    const bool passwordStdin = TakeFlag(args, QStringLiteral("--password-stdin"));
+    const QString dir = OnlyArgument(args, "DIR");
+    if (nobail.isEmpty())
+        throw TUsageError{QStringLiteral("mail needs --lease NOBAIL")};
+    if (!delivery::IsValidMailAddress(from))
+        throw TUsageError{QStringLiteral("mail needs --from ADDR with a valid address, not '%1'").arg(from)};
+    if (to.isEmpty())
+        throw TUsageError{QStringLiteral("mail needs --to ADDR")};
+    CheckAddresses(to, "--to");
+    CheckAddresses(cc, "--cc");
+    CheckAddresses(bcc, "--bcc");
+    if (!format.isEmpty() && format != QLatin1String("pdf") && format != QLatin1String("krp"))
+        throw TUsageError{QStringLiteral("--format is pdf or krp, not '%1'").arg(format)};
+
+    // Server, port and user: the settings file's unless given.
+    const delivery::TInternetSettings stored = delivery::LoadInternetSettings();
+    delivery::TSmtpSettings smtp;
+    smtp.host = stored.smtpServer.trimmed();
+    smtp.port = stored.smtpPort;
+    smtp.user = stored.smtpUser;
+    if (!server.isEmpty()) {
+        const qsizetype colon = server.lastIndexOf(QLatin1Char(':'));
+        smtp.host = colon < 0 ? server : server.left(colon);
+        if (colon >= 0) {
+            bool ok = false;
+            smtp.port = server.mid(colon + 1).toInt(&ok);
+            if (!ok || smtp.port < 1 || smtp.port > 65535)
+                throw TUsageError{QStringLiteral("--server HOST[:PORT] has a bad port: '%1'").arg(server)};
+        }
+    }
+    if (!user.isEmpty())
+        smtp.user = user;
+    if (smtp.host.isEmpty())
+        throw TUsageError{QStringLiteral("no SMTP server: give --server or set Internet/SMTPServer in the settings file")};
+    if (passwordStdin) {
+        QTextStream in(stdin);
+        smtp.password = in.readLine();
+    }
+
+    printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QString());
+    const int drawn = DrawLease(dir, nobail, 1, forms::kAllPages, printout);
+    const QString title = db::PickWorkText(QStringLiteral("Bail de la Ostrevane"), QStringLiteral("Lease of the Ostrevane"));
+
+    delivery::TPrintoutMail mail;
+    mail.format = format == QLatin1String("pdf") ? delivery::TMailFormat::Pdf : delivery::TMailFormat::Krp;
+    mail.first = 1;
+    mail.last = drawn;
+    // The attachment is written in a folder of its own, so that its name is the panel's and
+    // nothing is left in the caller's folder (the PDF export's listing included).
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw std::runtime_error("cannot create a temporary folder");
+    mail.attachmentPath = work.filePath(delivery::DefaultAttachmentName(title, QDate::currentDate())
+                                        + delivery::MailAttachmentExtension(mail.format));
+    mail.message.fromAddress = from;
+    mail.message.subject = subjectArg.isEmpty() ? title : subjectArg;
+    mail.message.to = to;
+    mail.message.cc = cc;
+    mail.message.bcc = bcc;
+    mail.message.bodyLines = delivery::MailBodyLines(text, mail.format);
+
+    delivery::TSmtpClient client(smtp);
+    const QString here = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    try {
+        delivery::SendPrintoutMail(printout, mail, client);
+    } catch (const delivery::EMailError &e) {
+        QDir::setCurrent(here);
+        throw std::runtime_error(e.what());
+    } catch (const delivery::EKrpError &e) {
+        QDir::setCurrent(here);
+        throw std::runtime_error(e.English().toStdString());
+    }
+    QDir::setCurrent(here);
+    TOutput out;
+    out.Put(QStringLiteral("sent %1 page(s) to %2 recipient(s)").arg(drawn).arg(delivery::MailRecipients(mail.message).size()));
+    out.EndLine();
+    out.Flush();
+    return 0;
+}
+
+} // namespace tool

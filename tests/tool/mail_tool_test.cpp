@@ -1,0 +1,185 @@
+// bailtool mail: a lease's pages sent to a real SMTP server on loopback, read back with
+// Python's email module; exit 0 only when every recipient was accepted.
+
+#include "ToolTestUtil.h"
+
+#include "SmtpTestServer.h"
+#include "db/Demo.h"
+#include "db/Schema.h"
+#include "dbase/Table.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace tooltest;
+
+namespace {
+
+struct TMailRun {
+    int code = -1;
+    QString out, err;
+};
+
+// bailtool mail in a folder of its own, with a settings folder of its own and stdin given.
+TMailRun MailIn(const QString &cwd, const QString &config, const QStringList &args, const QByteArray &input = {},
+                const QString &caFile = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    if (!caFile.isEmpty())
+        env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(cwd);
+    p.start(testsupport::Bailtool(), QStringList{QStringLiteral("mail")} + args);
+    TMailRun r;
+    if (!p.waitForStarted(10000))
+        return r;
+    p.write(input);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(300000))
+        return r;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -3;
+    return r;
+}
+
+QStringList Strings(const QJsonValue &v)
+{
+    QStringList out;
+    for (const QJsonValue &x : v.toArray())
+        out << x.toString();
+    return out;
+}
+
+class ToolMail : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = testsupport::TempDir().release();
+        db::MakeDemoFolder(s_dir->filePath(QStringLiteral("data")), 4, 2);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static QString Data() { return s_dir->filePath(QStringLiteral("data")); }
+    static QString TenantOfLeaseOne()
+    {
+        dbase::Table t(db::TableFile(Data(), db::kBailStd, "dbf"), dbase::Table::Mode::ReadOnly);
+        dbase::Record r;
+        for (uint32_t i = 1; t.ReadRecord(i, r); ++i)
+            if (r.AsString(QStringLiteral("NOBAIL")).trimmed() == QLatin1String("1"))
+                return r.AsString(QStringLiteral("A_NOM1")).trimmed();
+        return QStringLiteral("no lease 1");
+    }
+
+    std::unique_ptr<QTemporaryDir> m_work = testsupport::TempDir();
+    QString Cwd() const { return m_work->path(); }
+    QString Config() const { return m_work->filePath(QStringLiteral("config")); }
+
+    // Settings file values, as the settings dialog writes them.
+    void WriteSettings(const QString &server, int port, const QString &user) const
+    {
+        QDir().mkpath(Config() + QStringLiteral("/leaseform"));
+        QFile f(Config() + QStringLiteral("/leaseform/leaseform.ini"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[Internet]\nSMTPServer=%1\nSMTPPort=%2\nSMTPUser=%3\n").arg(server).arg(port).arg(user).toUtf8());
+    }
+
+    static QTemporaryDir *s_dir;
+};
+
+QTemporaryDir *ToolMail::s_dir = nullptr;
+
+} // namespace
+
+TEST_F(ToolMail, SendsTheLeaseToEveryRecipientFromTheSettingsServer)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    WriteSettings(QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("bureau-2"));
+    const TMailRun r = MailIn(Cwd(), Config(),
+                              {Data(), QStringLiteral("--lease"), QStringLiteral("1"), QStringLiteral("--from"),
+                               QStringLiteral("bureau@gestion.qc.ca"), QStringLiteral("--to"),
+                               QStringLiteral("un@exemple.qc.ca,deux@exemple.qc.ca"), QStringLiteral("--cc"),
+                               QStringLiteral("trois@exemple.qc.ca"), QStringLiteral("--bcc"), QStringLiteral("cache@exemple.qc.ca"),
+                               QStringLiteral("--subject"), QStringLiteral("Bail\r\nBcc: x@y.com")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(server.MessageCount(), 1);
+    const QJsonObject env = server.Envelope(1);
+    EXPECT_EQ(env.value(QStringLiteral("helo")).toString(), QStringLiteral("bureau-2"));
+    EXPECT_EQ(Strings(env.value(QStringLiteral("rcpt"))),
+              (QStringList{"un@exemple.qc.ca", "deux@exemple.qc.ca", "trois@exemple.qc.ca", "cache@exemple.qc.ca"}));
+    const QString saved = m_work->filePath(QStringLiteral("saved"));
+    QDir().mkpath(saved);
+    const QJsonObject msg = server.Read(1, saved);
+    EXPECT_FALSE(Strings(msg.value(QStringLiteral("header_names"))).contains(QStringLiteral("bcc")));
+    EXPECT_EQ(testsupport::SummaryHeader(msg, QStringLiteral("Subject")), QStringLiteral("Bail  Bcc: x@y.com"));
+    const QJsonObject krp = msg.value(QStringLiteral("parts")).toArray().at(1).toObject();
+    EXPECT_TRUE(krp.value(QStringLiteral("filename")).toString().endsWith(QLatin1String(".krp")));
+    QString out, err;
+    ASSERT_EQ(Tool({QStringLiteral("krp"), krp.value(QStringLiteral("saved")).toString()}, &out, &err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains(QStringLiteral("page 4: "))) << out.toStdString();
+    // Nothing is left in the caller's folder: no attachment, no export listing.
+    EXPECT_EQ(QDir(Cwd()).entryList(QDir::Files).size(), 0);
+}
+
+TEST_F(ToolMail, PdfOverStartTlsWithAuthAndEachFailureExitsOne)
+{
+    REQUIRE_SMTP_SERVER();
+    QString cert, key;
+    if (!testsupport::MakeTestCertificate(Cwd(), &cert, &key))
+        GTEST_SKIP() << "openssl is not installed";
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start({QStringLiteral("--tls"), cert, key, QStringLiteral("--auth"), QStringLiteral("bureau"),
+                              QStringLiteral("s3cret"), QStringLiteral("--refuse"), QStringLiteral("absent@exemple.qc.ca")}));
+    const QString at = QStringLiteral("127.0.0.1:%1").arg(server.Port());
+    const QStringList base{Data(), QStringLiteral("--lease"), QStringLiteral("1"), QStringLiteral("--from"),
+                           QStringLiteral("bureau@gestion.qc.ca"), QStringLiteral("--user"), QStringLiteral("bureau"),
+                           QStringLiteral("--password-stdin"), QStringLiteral("--format"), QStringLiteral("pdf")};
+    const QString work = m_work->filePath(QStringLiteral("run"));
+    QDir().mkpath(work);
+    TMailRun r = MailIn(work, Config(), base + QStringList{QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")},
+                        "s3cret\n", cert);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(server.MessageCount(), 1);
+    EXPECT_TRUE(server.Envelope(1).value(QStringLiteral("auth")).toBool());
+    if (testsupport::HaveProgram(QStringLiteral("pdftotext"))) {
+        const QJsonObject msg = server.Read(1, m_work->path());
+        const QString pdf = msg.value(QStringLiteral("parts")).toArray().at(1).toObject().value(QStringLiteral("saved")).toString();
+        QString text;
+        ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text), 0);
+        EXPECT_TRUE(text.contains(TenantOfLeaseOne())) << text.left(400).toStdString();
+    }
+
+    // Trusting another certificate than the server's: STARTTLS fails, and the server takes
+    // nothing without it.
+    const QString other = m_work->filePath(QStringLiteral("other"));
+    QString otherCert, otherKey;
+    ASSERT_TRUE(QDir().mkpath(other) && testsupport::MakeTestCertificate(other, &otherCert, &otherKey));
+    const struct {
+        const char *what;
+        QStringList args;
+        QByteArray password;
+        QString ca;
+    } failures[] = {
+        {"refused recipient", {QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca,absent@exemple.qc.ca")}, "s3cret\n", cert},
+        {"wrong password", {QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")}, "nope\n", cert},
+        {"untrusted certificate", {QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")}, "s3cret\n", otherCert},
+        {"server down", {QStringLiteral("--server"), QStringLiteral("127.0.0.1:1"), QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")}, "s3cret\n", cert},
+    };
+    for (const auto &c : failures) {
+        r = MailIn(work, Config(), base + c.args, c.password, c.ca);
+        EXPECT_EQ(r.code, 1) << c.what;
+        EXPECT_TRUE(r.err.contains(QLatin1String("bailtool: "))) << c.what << r.err.toStdString();
+        EXPECT_EQ(server.MessageCount(), 1) << c.what;
+    }
+    EXPECT_EQ(QDir(work).entryList(QDir::Files).size(), 0);
+}
