@@ -3,6 +3,7 @@
 #include "delivery/Archive.h"
 #include "delivery/KelStream.h"
 #include "preview/ArchivePanel.h"
+#include "preview/ExportMenu.h"
 
 #include "dataset/Common.h"
 #include "pdf/PdfBox.h"
@@ -71,6 +72,8 @@ const TControlText kControlTexts[] = {
     {"BtnFastForward", "", "", "Pages suivantes (Ctrl+Pg suiv)", "Next pages (Ctrl+PgDn)"},
     {"BtnLastPage", "", "", "Dernière page (Fin)", "Last page (End)"},
     {"BtnPrint", "Imprimer", "Print", "Imprimer (Ctrl+Shift+P)", "Print (Ctrl+Shift+P)"},
+    {"BtnExport", "Exporter", "Export", "Exporter vers MS Word / MS Excel / Adobe Acrobat (Ctrl+W)",
+     "Export to MS Word / MS Excel / Adobe Acrobat (Ctrl+W)"},
     {"SBArchive", "Archiver", "Archive", "Archiver le document (Ctrl+A)", "Archive document (Ctrl+A)"},
     {"BtnOpen", "", "", "Ouvrir un document (Ctrl+Shift+O)", "Open a document (Ctrl+Shift+O)"},
     {"BtnSaveToDisk", "", "", "Sauvegarder (Ctrl+Shift+S)", "Save (Ctrl+Shift+S)"},
@@ -241,6 +244,8 @@ void TFPrintPreview::CreateToolBar()
     m_pageIndicator->setAlignment(Qt::AlignCenter);
     row->addWidget(m_pageIndicator);
     connect(AddButton("BtnPrint", QStringLiteral("Imprimer"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPrintClick);
+    m_exportMenu = new TExportMenu(AddButton("BtnExport", QStringLiteral("Exporter"), -1), [this] { return m_current; },
+                                   [this] { return French(); });
     connect(AddButton("SBArchive", QStringLiteral("Archiver"), -1), &QToolButton::clicked, this, &TFPrintPreview::ShowArchivePanel);
     connect(AddButton("BtnOpen", {}, QStyle::SP_DialogOpenButton), &QToolButton::clicked, this, &TFPrintPreview::BtnOpenClick);
     connect(AddButton("BtnSaveToDisk", {}, QStyle::SP_DialogSaveButton), &QToolButton::clicked, this, &TFPrintPreview::BtnSaveToDiskClick);
@@ -305,6 +310,7 @@ void TFPrintPreview::CreateWordList()
     m_multiLang->SetWords(words);
     m_multiLang->AfterLanguageChanged = [this](ui::TBaseMultiLang &, int) {
         m_archivePanel->SetFrench(French());
+        m_exportMenu->SetFrench(French());
         if (m_current)
             AfterPageChange(*m_current, m_current->CurrentPage());
     };
@@ -663,6 +669,9 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e)
         break;
     case Qt::Key_L:
         if (ctrl) { PageWidth(); return true; }
+        break;
+    case Qt::Key_W:
+        if (ctrl) { m_exportMenu->Popup(); return true; }
         break;
     case Qt::Key_P:
         if (ctrlShift) { PrintCommand(); return true; }

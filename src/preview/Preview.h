@@ -38,6 +38,7 @@ class TMultiLang;
 namespace preview {
 
 class TArchivePanel;
+class TExportMenu;
 
 class TPageImage;
 
@@ -92,6 +93,8 @@ public:
     void ShowArchivePanel();
     int ArchiveCommand();
     TArchivePanel *ArchivePanel() const { return m_archivePanel; }
+    // Export: the menu of the export button (Ctrl+W).
+    TExportMenu *ExportMenu() const { return m_exportMenu; }
 
     // Search.
     void ShowSearchPanel();
@@ -204,6 +207,7 @@ private:
     QWidget *m_corner = nullptr;      // 10 x 10 at the sheet's bottom-right corner
     TSearchPanel *m_searchPanel = nullptr;
     TArchivePanel *m_archivePanel = nullptr;
+    TExportMenu *m_exportMenu = nullptr;
 };
 
 } // namespace preview
