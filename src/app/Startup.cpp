@@ -13,12 +13,12 @@
 #include "dbase/EngineError.h"
 #include "dbase/File.h"
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 #include <cerrno>
 #include <climits>
@@ -79,9 +79,7 @@ bool DefineDataDatabase(const QString &dir)
 
 QString ArchiveFolderSetting()
 {
-    // The program's own settings, beside the user's other configuration files.
-    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("leaseform"), QStringLiteral("leaseform"));
-    return settings.value(QStringLiteral("Archive/Folder")).toString().trimmed();
+    return ui::ProgramSettings()->value(QStringLiteral("Archive/Folder")).toString().trimmed();
 }
 
 bool DefineArchiveDatabase()

@@ -22,8 +22,8 @@ QString ExecutableDir();
 QString DataDirectory();
 // Defines DbBailData on dir, or repoints it. False when that failed; start-up goes on.
 bool DefineDataDatabase(const QString &dir);
-// The archive folder of the program's settings (Archive/Folder in leaseform.conf of the user's
-// configuration folder), and the database name VESTRA pointed at it; false when none is set.
+// The archive folder of the program's settings (Archive/Folder), and the database name VESTRA
+// pointed at it; false when none is set.
 QString ArchiveFolderSetting();
 bool DefineArchiveDatabase();
 

@@ -302,3 +302,19 @@ TEST(DataDirectory, UnreadableCurrentDirectoryFallsBackToTheProgramsFolder)
 }
 
 } // namespace
+
+// The archive folder named in the program's settings file becomes the database name VESTRA.
+TEST(ArchiveSetting, TheSettingsFileNamesTheArchiveFolder)
+{
+    auto config = testsupport::TempDir();
+    qputenv("XDG_CONFIG_HOME", config->path().toLocal8Bit());
+    EXPECT_FALSE(app::DefineArchiveDatabase()); // no file, no folder
+    QDir(config->path()).mkpath(QStringLiteral("Logiciels Kelvora"));
+    QFile file(config->filePath(QStringLiteral("Logiciels Kelvora/leaseform.conf")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Archive]\nFolder=/srv/archive\n");
+    file.close();
+    EXPECT_TRUE(app::DefineArchiveDatabase());
+    EXPECT_EQ(dbase::Session::Instance().DirectoryOf(QStringLiteral("VESTRA")), QStringLiteral("/srv/archive"));
+    qunsetenv("XDG_CONFIG_HOME");
+}
