@@ -25,9 +25,13 @@ public:
     const QString &French() const { return m_french; }
     const QString &English() const { return m_english; }
     const QString &Detail() const { return m_detail; }
+    // The server wants a login, or refused the one given: asking for the password may help.
+    bool AuthRefused() const { return m_authRefused; }
+    void SetAuthRefused(bool refused) { m_authRefused = refused; }
 
 private:
     QString m_french, m_english, m_detail;
+    bool m_authRefused = false;
 };
 
 // The address check: CR and LF removed, then "@" after the first character and only once,

@@ -3,23 +3,16 @@
 #include "delivery/KelStream.h"
 #include "printout/PdfExport.h"
 #include "printout/Printout.h"
+#include "ui/ProgramSettings.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 
 #include <memory>
 
 namespace delivery {
 
 namespace {
-
-// The program's settings file, the one the archive folder is read from as well.
-std::unique_ptr<QSettings> ProgramSettings()
-{
-    return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("leaseform"),
-                                       QStringLiteral("leaseform"));
-}
 
 // Deletes the attachment file when the send ends, however it ends.
 struct TFileRemover {
@@ -60,7 +53,7 @@ void SendPrintoutMail(printout::TPrintout &printout, const TPrintoutMail &mail, 
 
 TInternetSettings LoadInternetSettings()
 {
-    auto s = ProgramSettings();
+    auto s = ui::ProgramSettings();
     TInternetSettings out;
     out.smtpServer = s->value(QStringLiteral("Internet/SMTPServer")).toString();
     bool ok = false;
@@ -75,7 +68,7 @@ TInternetSettings LoadInternetSettings()
 
 void SaveInternetSettings(const TInternetSettings &in)
 {
-    auto s = ProgramSettings();
+    auto s = ui::ProgramSettings();
     s->setValue(QStringLiteral("Internet/SMTPServer"), in.smtpServer.trimmed());
     s->setValue(QStringLiteral("Internet/SMTPPort"), in.smtpPort);
     s->setValue(QStringLiteral("Internet/SMTPUser"), in.smtpUser.trimmed());
@@ -85,12 +78,23 @@ void SaveInternetSettings(const TInternetSettings &in)
 
 QString DefaultSender()
 {
-    return ProgramSettings()->value(QStringLiteral("Init/DefaultSender")).toString();
+    return ui::ProgramSettings()->value(QStringLiteral("Init/DefaultSender")).toString();
+}
+
+TSmtpSettings SmtpSettingsFromFile()
+{
+    const TInternetSettings stored = LoadInternetSettings();
+    TSmtpSettings out;
+    out.host = stored.smtpServer.trimmed();
+    out.port = stored.smtpPort;
+    out.user = stored.smtpUser.trimmed();
+    out.password = MailPassword(out.host, out.user);
+    return out;
 }
 
 void SetDefaultSender(const QString &address)
 {
-    ProgramSettings()->setValue(QStringLiteral("Init/DefaultSender"), address.trimmed());
+    ui::ProgramSettings()->setValue(QStringLiteral("Init/DefaultSender"), address.trimmed());
 }
 
 } // namespace delivery

@@ -41,4 +41,12 @@ void SaveInternetSettings(const TInternetSettings &settings);
 QString DefaultSender();
 void SetDefaultSender(const QString &address);
 
+// The SMTP password of server and user: the desktop's secret store where one runs, else kept
+// in memory for the run only; it never goes to the settings file. Empty when none is known.
+QString MailPassword(const QString &server, const QString &user);
+// Keeps the password (in the secret store when one runs, and for the run in any case).
+void SetMailPassword(const QString &server, const QString &user, const QString &password);
+// The settings file's server, port and user with the known password, as a send uses them.
+TSmtpSettings SmtpSettingsFromFile();
+
 } // namespace delivery

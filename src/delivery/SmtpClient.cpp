@@ -117,11 +117,20 @@ TCurl Prepare(const TSmtpSettings &s, char *errorBuffer)
     return curl;
 }
 
-[[noreturn]] void Fail(CURLcode code, const char *errorBuffer)
+[[noreturn]] void Fail(CURL *curl, CURLcode code, const char *errorBuffer)
 {
     QString detail = QString::fromUtf8(errorBuffer).trimmed();
     if (detail.isEmpty())
         detail = QString::fromUtf8(curl_easy_strerror(code));
+    long reply = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply);
+    // 530: authentication required; 534/535: the login was refused.
+    if (code == CURLE_LOGIN_DENIED || reply == 530 || reply == 534 || reply == 535) {
+        EMailError e(QStringLiteral("Le serveur refuse l'envoi sans authentification valide"),
+                     QStringLiteral("The server refuses to send without a valid login"), detail);
+        e.SetAuthRefused(true);
+        throw e;
+    }
     if (code == CURLE_COULDNT_RESOLVE_HOST)
         throw EMailError(QStringLiteral("Serveur invalide"), QStringLiteral("Invalid Host!"), detail);
     if (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT)
@@ -139,7 +148,7 @@ void TSmtpClient::TestConnection()
     curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
     const CURLcode rc = curl_easy_perform(curl.get());
     if (rc != CURLE_OK)
-        Fail(rc, errorBuffer);
+        Fail(curl.get(), rc, errorBuffer);
     SmtpStatus(m_events, "Connecté", "Connected");
     curl.reset();
     SmtpStatus(m_events, "Deconnecté", "Disconnected");
@@ -178,7 +187,7 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
     const CURLcode rc = curl_easy_perform(c);
     if (rc != CURLE_OK) {
         SmtpStatus(m_events, "Erreur de l'envoi", "Failure");
-        Fail(rc, errorBuffer);
+        Fail(c, rc, errorBuffer);
     }
     curl.reset();
     SmtpStatus(m_events, "Opération terminée avec succès", "Success");

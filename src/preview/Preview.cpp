@@ -4,6 +4,7 @@
 #include "delivery/KelStream.h"
 #include "preview/ArchivePanel.h"
 #include "preview/ExportMenu.h"
+#include "preview/MailPanel.h"
 
 #include "dataset/Common.h"
 #include "pdf/PdfBox.h"
@@ -16,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -77,6 +79,9 @@ const TControlText kControlTexts[] = {
     {"SBArchive", "Archiver", "Archive", "Archiver le document (Ctrl+A)", "Archive document (Ctrl+A)"},
     {"BtnOpen", "", "", "Ouvrir un document (Ctrl+Shift+O)", "Open a document (Ctrl+Shift+O)"},
     {"BtnSaveToDisk", "", "", "Sauvegarder (Ctrl+Shift+S)", "Save (Ctrl+Shift+S)"},
+    {"BtnSendMail", "Courriel", "E-mail", "Envoyer par courriel (Ctrl+E)", "Send via email (Ctrl+E)"},
+    {"BtnSendMailMulti", "Courriel multiple", "Multiple e-mail", "Envoyer par courriel multiple (Ctrl+Shift+E)",
+     "Send multiple e-mail (Ctrl+Shift+E)"},
     {"BtnFind", "Rechercher", "Find", "Rechercher (Ctrl+Shift+F)", "Find text (Ctrl+Shift+F)"},
     {"SearchLabel", "Rechercher", "Text to find", nullptr, nullptr},
     {"SearchButton", "Lancer la recherche", "Find", nullptr, nullptr},
@@ -127,6 +132,8 @@ TFPrintPreview::TFPrintPreview(QWidget *owner, std::unique_ptr<TPrintout> printo
     CreateToolBar();
     CreatePageArea();
     layout->addWidget(m_toolBar);
+    CreateMailPanel();
+    layout->addWidget(m_mailPanel);
     m_archivePanel = new TArchivePanel(this);
     connect(m_archivePanel, &TArchivePanel::ArchiveAsked, this, &TFPrintPreview::ArchiveCommand);
     layout->addWidget(m_archivePanel);
@@ -249,6 +256,9 @@ void TFPrintPreview::CreateToolBar()
     connect(AddButton("SBArchive", QStringLiteral("Archiver"), -1), &QToolButton::clicked, this, &TFPrintPreview::ShowArchivePanel);
     connect(AddButton("BtnOpen", {}, QStyle::SP_DialogOpenButton), &QToolButton::clicked, this, &TFPrintPreview::BtnOpenClick);
     connect(AddButton("BtnSaveToDisk", {}, QStyle::SP_DialogSaveButton), &QToolButton::clicked, this, &TFPrintPreview::BtnSaveToDiskClick);
+    connect(AddButton("BtnSendMail", QStringLiteral("Courriel"), -1), &QToolButton::clicked, this, [this] { OpenMailPanel(false); });
+    connect(AddButton("BtnSendMailMulti", QStringLiteral("Courriel multiple"), -1), &QToolButton::clicked, this,
+            [this] { OpenMailPanel(true); });
     connect(AddButton("BtnFind", QStringLiteral("Rechercher"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFindClick);
     m_progress = new QProgressBar(m_toolBar);
     m_progress->setObjectName(QStringLiteral("ProgressBar"));
@@ -311,6 +321,7 @@ void TFPrintPreview::CreateWordList()
     m_multiLang->AfterLanguageChanged = [this](ui::TBaseMultiLang &, int) {
         m_archivePanel->SetFrench(French());
         m_exportMenu->SetFrench(French());
+        m_mailPanel->SetFrench(French());
         if (m_current)
             AfterPageChange(*m_current, m_current->CurrentPage());
     };
@@ -326,7 +337,7 @@ QToolButton *TFPrintPreview::Button(const char *name) const { return findChild<Q
 void TFPrintPreview::InstallHandlers(TPrintout &p)
 {
     p.OnProgress = [this](TPrintout &pr, int step, const QString &text, int total) { Progress(pr, step, text, total); };
-    p.OnBeforePageChange = [](TPrintout &, int) {}; // recipients of multiple e-mailing come later
+    p.OnBeforePageChange = [this](TPrintout &pr, int page) { m_mailPanel->BeforePageChange(pr, page); };
     p.OnAfterPageChange = [this](TPrintout &pr, int page) { AfterPageChange(pr, page); };
 }
 
@@ -382,6 +393,7 @@ void TFPrintPreview::UpdateDocumentButtons()
     Button("BtnPreviousPrintout")->setEnabled(several);
     Button("BtnNextPrintout")->setEnabled(several);
     Button("BtnSelectPrintout")->setEnabled(several);
+    Button("BtnSendMailMulti")->setEnabled(m_current && m_current->HasMailRecipients());
 }
 
 void TFPrintPreview::Progress(TPrintout &, int step, const QString &text, int total)
@@ -415,6 +427,37 @@ void TFPrintPreview::AfterPageChange(TPrintout &p, int n)
     m_pageIndicator->setText(French() ? QStringLiteral("Page %1 de %2").arg(n).arg(count)
                                       : QStringLiteral("Page %1 of %2").arg(n).arg(count));
     m_hotSpots = m_image->metafile ? printout::HotSpots(*m_image->metafile) : std::vector<THotSpot>();
+    m_mailPanel->AfterPageChange(p, n);
+}
+
+void TFPrintPreview::CreateMailPanel()
+{
+    m_mailPanel = new TMailPanel(this);
+    TMailPanel::THost host;
+    host.current = [this] { return m_current; };
+    host.setPage = [this](int page) {
+        if (m_current)
+            m_current->SetCurrentPage(page);
+    };
+    host.hint = [this](const QString &hint) { SetHint(hint); };
+    host.progress = [this](int percent, bool visible) {
+        m_progress->setMaximum(100);
+        m_progress->setValue(percent);
+        m_progress->setVisible(visible);
+    };
+    host.multipleArchiving = [this] { return m_archivePanel->MultipleArchiving(); };
+    host.archiveDescription = [this] { return m_archivePanel->Description(); };
+    m_mailPanel->SetHost(std::move(host));
+    // The accounts are looked for once, as the window opens; they live as long as it.
+    m_mailPanel->SetAccounts(delivery::FindMailAccounts(QDir::homePath()));
+}
+
+void TFPrintPreview::OpenMailPanel(bool multiple)
+{
+    if (!m_current)
+        return;
+    m_mailPanel->SetFrench(French());
+    m_mailPanel->Open(multiple);
 }
 
 void TFPrintPreview::GoTo(int page)
@@ -663,6 +706,10 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e)
         break;
     case Qt::Key_T:
         if (ctrl) { FullPage(); return true; }
+        break;
+    case Qt::Key_E:
+        if (ctrl) { OpenMailPanel(false); return true; }
+        if (ctrlShift) { OpenMailPanel(true); return true; }
         break;
     case Qt::Key_A:
         if (ctrl) { ShowArchivePanel(); return true; }

@@ -39,6 +39,7 @@ namespace preview {
 
 class TArchivePanel;
 class TExportMenu;
+class TMailPanel;
 
 class TPageImage;
 
@@ -95,6 +96,10 @@ public:
     TArchivePanel *ArchivePanel() const { return m_archivePanel; }
     // Export: the menu of the export button (Ctrl+W).
     TExportMenu *ExportMenu() const { return m_exportMenu; }
+
+    // E-mail: the panel opened by the two send commands (multiple: recipients per page).
+    void OpenMailPanel(bool multiple);
+    TMailPanel *MailPanel() const { return m_mailPanel; }
 
     // Search.
     void ShowSearchPanel();
@@ -165,6 +170,7 @@ private slots:
 private:
     void CreateToolBar();
     void CreatePageArea();
+    void CreateMailPanel();
     void CreateWordList();
     QToolButton *AddButton(const char *name, const QString &text, int icon);
     void InstallHandlers(printout::TPrintout &printout);
@@ -208,6 +214,7 @@ private:
     TSearchPanel *m_searchPanel = nullptr;
     TArchivePanel *m_archivePanel = nullptr;
     TExportMenu *m_exportMenu = nullptr;
+    TMailPanel *m_mailPanel = nullptr;
 };
 
 } // namespace preview

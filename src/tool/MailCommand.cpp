@@ -109,6 +109,8 @@ int Mail(const QStringList &argsIn)
     if (passwordStdin) {
         QTextStream in(stdin);
         smtp.password = in.readLine();
+    } else {
+        smtp.password = delivery::MailPassword(smtp.host, smtp.user);
     }
 
     printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QString());

@@ -349,8 +349,7 @@ TEST(Preview, ToolbarHintsInBothLanguages)
     EXPECT_EQ(w.Button("BtnRewind")->toolTip(), QStringLiteral("Pages précédentes (Ctrl+Pg préc)"));
     EXPECT_EQ(w.Button("SBArchive")->toolTip(), QStringLiteral("Archiver le document (Ctrl+A)"));
     EXPECT_EQ(w.Button("BtnExport")->toolTip(), QStringLiteral("Exporter vers MS Word / MS Excel / Adobe Acrobat (Ctrl+W)"));
-    // Commands that do not exist yet have no button.
-    EXPECT_EQ(w.Button("BtnSendMail"), nullptr);
+    EXPECT_EQ(w.Button("BtnSendMailMulti")->toolTip(), QStringLiteral("Envoyer par courriel multiple (Ctrl+Shift+E)"));
 }
 
 TEST(Preview, PrintoutFilesSaveAndOpenAsFurtherDocuments)

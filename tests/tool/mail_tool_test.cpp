@@ -86,8 +86,8 @@ protected:
     // Settings file values, as the settings dialog writes them.
     void WriteSettings(const QString &server, int port, const QString &user) const
     {
-        QDir().mkpath(Config() + QStringLiteral("/leaseform"));
-        QFile f(Config() + QStringLiteral("/leaseform/leaseform.ini"));
+        QDir().mkpath(Config() + QStringLiteral("/Logiciels Kelvora"));
+        QFile f(Config() + QStringLiteral("/Logiciels Kelvora/leaseform.conf"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(QStringLiteral("[Internet]\nSMTPServer=%1\nSMTPPort=%2\nSMTPUser=%3\n").arg(server).arg(port).arg(user).toUtf8());
     }

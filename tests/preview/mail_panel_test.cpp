@@ -1,0 +1,206 @@
+// The preview's mail panel driven as a user would, sending to a real SMTP server on loopback:
+// one message, one per run of pages with the same recipient, and every refusal with the panel
+// left open as it was.
+
+#include "preview/Preview.h"
+
+#include "delivery/KelStream.h"
+#include "delivery/MailSender.h"
+#include "preview/MailPanel.h"
+#include "ui/MessageBoxes.h"
+
+#include "SmtpTestServer.h"
+#include "TestSupport.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using namespace printout;
+using preview::TFPrintPreview;
+using preview::TMailPanel;
+
+namespace {
+
+std::unique_ptr<TPrintout> Pages(int count, const QString &title)
+{
+    auto p = std::make_unique<TPrintout>(nullptr, TPrinter::Virtual(), title);
+    for (int i = 1; i <= count; ++i) {
+        p->NewPage(1);
+        p->Canvas()->SetFontHeight(40);
+        p->Canvas()->TextOut(250, -400, QStringLiteral("Bail page %1").arg(i));
+        p->EndPage();
+    }
+    return p;
+}
+
+class MailPanel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The settings file and the attachment files of this test stay in its own folders.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("config")));
+        m_here = QDir::currentPath();
+        QDir::setCurrent(m_dir->path());
+        ui::SetMessageBoxHook([this](QMessageBox &box) {
+            m_boxes << box.text();
+            return box.standardButtons() & QMessageBox::Yes ? m_answer : QMessageBox::Ok;
+        });
+    }
+    void TearDown() override
+    {
+        ui::SetMessageBoxHook({});
+        QDir::setCurrent(m_here);
+    }
+    void UseServer(int port)
+    {
+        delivery::TInternetSettings s;
+        s.smtpServer = QStringLiteral("127.0.0.1");
+        s.smtpPort = port;
+        delivery::SaveInternetSettings(s);
+    }
+    // A preview of printout with the panel opened by its key, sender and To typed.
+    std::unique_ptr<TFPrintPreview> Open(std::unique_ptr<TPrintout> printout, bool multiple, const QString &to)
+    {
+        auto w = std::make_unique<TFPrintPreview>(nullptr, std::move(printout));
+        w->resize(1200, 900);
+        w->show();
+        QTest::keyClick(w.get(), Qt::Key_E, multiple ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+        TMailPanel *panel = w->MailPanel();
+        EXPECT_TRUE(panel->isVisible());
+        panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca"));
+        if (!multiple) {
+            panel->ToBox()->setFocus();
+            QTest::keyClicks(panel->ToBox(), to);
+        }
+        return w;
+    }
+    std::unique_ptr<QTemporaryDir> m_dir = testsupport::TempDir();
+    QString m_here;
+    QStringList m_boxes;
+    QMessageBox::StandardButton m_answer = QMessageBox::Yes;
+};
+
+// Pages of the printout file message n carried, decoded into a folder of its own.
+int SavedPageCount(testsupport::TSmtpTestServer &server, int n, const QString &parent)
+{
+    const QString dir = parent + QStringLiteral("/received-%1").arg(n);
+    QDir().mkpath(dir);
+    const QJsonObject msg = server.Read(n, dir);
+    const QString saved = msg.value(QStringLiteral("parts")).toArray().at(1).toObject().value(QStringLiteral("saved")).toString();
+    return delivery::LoadPrintoutFile(saved)->PageCount();
+}
+
+} // namespace
+
+TEST(MailPanelLayout, RecipientBoxesGrowWithTheirLines)
+{
+    const int heights[] = {21, 42, 63, 84, 84};
+    for (int lines = 0; lines < 5; ++lines)
+        EXPECT_EQ(TMailPanel::RecipientBoxHeight(lines), heights[lines]) << lines;
+}
+
+TEST_F(MailPanel, SingleModeSendsTheRangeOnceAndRefusalsKeepThePanel)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    UseServer(server.Port());
+    auto w = Open(Pages(3, QStringLiteral("word / word")), false, QString());
+    TMailPanel *panel = w->MailPanel();
+    EXPECT_EQ(panel->SubjectEdit()->text(), QStringLiteral("word / word"));
+    EXPECT_EQ(panel->AttachEdit()->text(), QStringLiteral("word  word ") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")));
+    EXPECT_TRUE(panel->FormatKrp()->isChecked());
+
+    // Refusals: an empty To, bad ranges, a bad sender; each leaves the panel open.
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    panel->ToBox()->setPlainText(QStringLiteral("locataire@exemple.qc.ca"));
+    panel->RangeFromTo()->setChecked(true);
+    for (auto [from, to] : {std::pair{"3", "2"}, std::pair{"0", "2"}}) {
+        panel->FromEdit()->setText(QLatin1String(from));
+        panel->ToEdit()->setText(QLatin1String(to));
+        QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    }
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@g.c"));
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(m_boxes.size(), 4) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(m_boxes[0].contains(QStringLiteral("obligatoire")));
+    EXPECT_TRUE(m_boxes[1].contains(QStringLiteral("première page")));
+    EXPECT_TRUE(m_boxes[2].contains(QStringLiteral("intervalle")));
+    EXPECT_TRUE(m_boxes[3].contains(QStringLiteral("expéditeur")));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(server.MessageCount(), 0);
+
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca"));
+    panel->FromEdit()->setText(QStringLiteral("2"));
+    panel->ToEdit()->setText(QStringLiteral("3"));
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    EXPECT_EQ(m_boxes.size(), 4) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(panel->isVisible());
+    ASSERT_EQ(server.MessageCount(), 1);
+    EXPECT_EQ(SavedPageCount(server, 1, m_dir->path()), 2);
+    EXPECT_EQ(delivery::DefaultSender(), QStringLiteral("bureau@gestion.qc.ca"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir->filePath(panel->AttachEdit()->text() + QStringLiteral(".krp"))))
+        << QDir(m_dir->path()).entryList().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(MailPanel, MultipleModeSendsOneMessagePerRecipientRun)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    UseServer(server.Port());
+    auto printout = Pages(4, QStringLiteral("Baux"));
+    printout->SetMailRecipients(1, 2, {}, {}, QStringLiteral("un@exemple.qc.ca"));
+    printout->SetMailRecipients(3, 3, QStringLiteral("cache@exemple.qc.ca"), {}, QStringLiteral("deux@exemple.qc.ca"));
+    printout->SetHasMailRecipients(true); // page 4 has no recipient
+    auto w = Open(std::move(printout), true, QString());
+    EXPECT_TRUE(w->Button("BtnSendMailMulti")->isEnabled());
+    TMailPanel *panel = w->MailPanel();
+    EXPECT_EQ(panel->ToBox()->toPlainText(), QStringLiteral("un@exemple.qc.ca"));
+
+    // What is typed for a page stays with it as the pages change.
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    EXPECT_EQ(panel->BccBox()->toPlainText(), QStringLiteral("cache@exemple.qc.ca"));
+    panel->CcBox()->setPlainText(QStringLiteral("copie@exemple.qc.ca"));
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    EXPECT_TRUE(panel->ToBox()->toPlainText().isEmpty());
+
+    // Page 4 has no recipient: No stops at it, Yes skips it.
+    m_answer = QMessageBox::No;
+    QTest::keyClick(w.get(), Qt::Key_Home, Qt::ControlModifier);
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    EXPECT_EQ(w->Current()->CurrentPage(), 4);
+    EXPECT_EQ(server.MessageCount(), 0);
+    m_answer = QMessageBox::Yes;
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(server.MessageCount(), 2) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(server.Envelope(1).value(QStringLiteral("rcpt")).toArray().size(), 1);
+    EXPECT_EQ(SavedPageCount(server, 1, m_dir->path()), 2);
+    const QJsonArray second = server.Envelope(2).value(QStringLiteral("rcpt")).toArray();
+    EXPECT_EQ(second.size(), 3); // deux, copie, cache
+    EXPECT_EQ(SavedPageCount(server, 2, m_dir->path()), 1);
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(MailPanel, ServerDownShowsTheErrorAndKeepsEverythingTyped)
+{
+    UseServer(1);
+    auto w = Open(Pages(1, QStringLiteral("Bail")), false, QStringLiteral("locataire@exemple.qc.ca"));
+    TMailPanel *panel = w->MailPanel();
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(m_boxes.size(), 1);
+    EXPECT_TRUE(m_boxes[0].contains(QStringLiteral("courriel")));
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(panel->isEnabled());
+    EXPECT_EQ(panel->ToBox()->toPlainText(), QStringLiteral("locataire@exemple.qc.ca"));
+    EXPECT_TRUE(QDir(m_dir->path()).entryList({QStringLiteral("*.krp")}, QDir::Files).isEmpty());
+}
