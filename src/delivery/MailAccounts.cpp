@@ -86,9 +86,9 @@ void AddThunderbird(const QString &home, std::vector<TKelSMTPStruc> &out)
     }
 }
 
-void AddEvolution(const QString &home, std::vector<TKelSMTPStruc> &out)
+void AddEvolution(const QString &configHome, std::vector<TKelSMTPStruc> &out)
 {
-    const QString dir = qEnvironmentVariable("XDG_CONFIG_HOME", home + QStringLiteral("/.config")) + QStringLiteral("/evolution/sources");
+    const QString dir = configHome + QStringLiteral("/evolution/sources");
     const QStringList files = QDir(dir).entryList({QStringLiteral("*.source")}, QDir::Files, QDir::Name);
     QHash<QString, std::pair<QString, QString>> transports; // uid -> host, user
     for (const QString &name : files) {
@@ -116,11 +116,11 @@ void AddEvolution(const QString &home, std::vector<TKelSMTPStruc> &out)
 
 } // namespace
 
-std::vector<TKelSMTPStruc> FindMailAccounts(const QString &home)
+std::vector<TKelSMTPStruc> FindMailAccounts(const QString &home, const QString &configHome)
 {
     std::vector<TKelSMTPStruc> all;
     AddThunderbird(home, all);
-    AddEvolution(home, all);
+    AddEvolution(!configHome.isEmpty() ? configHome : qEnvironmentVariable("XDG_CONFIG_HOME", home + QStringLiteral("/.config")), all);
     std::vector<TKelSMTPStruc> out;
     QSet<QString> seen;
     for (TKelSMTPStruc &a : all)

@@ -13,8 +13,9 @@ struct TKelSMTPStruc {
     QString user; // the outgoing server's login name, when the client keeps one
 };
 
-// Every account with an address under home (the user's home folder), Thunderbird's first, in
-// profile and identity order; an address is listed once.
-std::vector<TKelSMTPStruc> FindMailAccounts(const QString &home);
+// Every account with an address under home (the user's home folder) and configHome (empty:
+// $XDG_CONFIG_HOME, else home/.config), Thunderbird's first, in profile and identity order;
+// an address is listed once.
+std::vector<TKelSMTPStruc> FindMailAccounts(const QString &home, const QString &configHome = {});
 
 } // namespace delivery

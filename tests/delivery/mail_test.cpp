@@ -3,6 +3,7 @@
 // module: envelope, headers, parts and attachments that open again.
 
 #include "delivery/KelStream.h"
+#include "delivery/MailAccounts.h"
 #include "delivery/MailSender.h"
 #include "printout/Printout.h"
 
@@ -265,4 +266,49 @@ TEST(MailSend, StartTlsWithAuthDeliversAndEveryFailureLeavesNothing)
         EXPECT_FALSE(QFileInfo::exists(f.mail.attachmentPath)) << c.what;
         EXPECT_EQ(server.MessageCount(), 1) << c.what;
     }
+}
+
+TEST(MailAccounts, ThunderbirdIdentitiesThenEvolutionOnesEachAddressOnce)
+{
+    auto home = testsupport::TempDir();
+    auto write = [&](const QString &path, const QByteArray &text) {
+        QDir().mkpath(QFileInfo(home->filePath(path)).path());
+        QFile f(home->filePath(path));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    EXPECT_TRUE(FindMailAccounts(home->path(), home->filePath(QStringLiteral(".config"))).empty());
+    write(QStringLiteral(".thunderbird/profiles.ini"), "[General]\nStartWithLastProfile=1\n\n[Profile0]\nName=default\nIsRelative=1\nPath=ab12.default\n");
+    write(QStringLiteral(".thunderbird/ab12.default/prefs.js"),
+          "// Mozilla User Preferences\n"
+          "user_pref(\"mail.accountmanager.accounts\", \"account2,account1\");\n"
+          "user_pref(\"mail.account.account1.identities\", \"id1\");\n"
+          "user_pref(\"mail.account.account2.identities\", \"id2\");\n"
+          "user_pref(\"mail.identity.id1.useremail\", \"bureau@gestion.qc.ca\");\n"
+          "user_pref(\"mail.identity.id1.fullName\", \"H\xc3\xa9l\xc3\xa8ne \\\"Lena\\\" Roy\");\n"
+          "user_pref(\"mail.identity.id1.organization\", \"Gestion Roy\");\n"
+          "user_pref(\"mail.identity.id1.smtpServer\", \"smtp1\");\n"
+          "user_pref(\"mail.identity.id2.useremail\", \"perso@exemple.qc.ca\");\n"
+          "user_pref(\"mail.smtp.defaultserver\", \"smtp2\");\n"
+          "user_pref(\"mail.smtpserver.smtp1.hostname\", \"smtp.gestion.qc.ca\");\n"
+          "user_pref(\"mail.smtpserver.smtp1.username\", \"hroy\");\n"
+          "user_pref(\"mail.smtpserver.smtp2.hostname\", \"smtp.exemple.qc.ca\");\n");
+    write(QStringLiteral(".config/evolution/sources/a1.source"),
+          "[Data Source]\nDisplayName=Bureau\n\n[Mail Identity]\nAddress=bureau@gestion.qc.ca\nName=Other\n");
+    write(QStringLiteral(".config/evolution/sources/b2.source"),
+          "[Data Source]\nDisplayName=Maison\n\n[Mail Identity]\nAddress=maison@exemple.qc.ca\nName=Luc\nOrganization=Syndic\n\n"
+          "[Mail Submission]\nTransportUid=t3\n");
+    write(QStringLiteral(".config/evolution/sources/t3.source"),
+          "[Data Source]\nDisplayName=Envoi\n\n[Mail Transport]\nBackendName=smtp\n\n[Authentication]\nHost=smtp.maison.ca\nUser=luc\n");
+    const auto accounts = FindMailAccounts(home->path(), home->filePath(QStringLiteral(".config")));
+    ASSERT_EQ(accounts.size(), 3u);
+    EXPECT_EQ(accounts[0].address, QStringLiteral("perso@exemple.qc.ca"));
+    EXPECT_EQ(accounts[0].server, QStringLiteral("smtp.exemple.qc.ca"));
+    EXPECT_EQ(accounts[1].address, QStringLiteral("bureau@gestion.qc.ca"));
+    EXPECT_EQ(accounts[1].displayName, QStringLiteral("Hélène \"Lena\" Roy"));
+    EXPECT_EQ(accounts[1].organization, QStringLiteral("Gestion Roy"));
+    EXPECT_EQ(accounts[1].user, QStringLiteral("hroy"));
+    EXPECT_EQ(accounts[2].address, QStringLiteral("maison@exemple.qc.ca"));
+    EXPECT_EQ(accounts[2].server, QStringLiteral("smtp.maison.ca"));
+    EXPECT_EQ(accounts[2].user, QStringLiteral("luc"));
 }

@@ -6,6 +6,7 @@
 
 #include "delivery/KelStream.h"
 #include "delivery/MailSender.h"
+#include "preview/InternetSettingsForm.h"
 #include "preview/MailPanel.h"
 #include "ui/MessageBoxes.h"
 
@@ -45,7 +46,9 @@ class MailPanel : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        // The settings file and the attachment files of this test stay in its own folders.
+        // The settings file and the attachment files of this test stay in its own folders, and
+        // no password reaches the user's secret store.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath(QStringLiteral("config")));
         m_here = QDir::currentPath();
         QDir::setCurrent(m_dir->path());
@@ -203,4 +206,42 @@ TEST_F(MailPanel, ServerDownShowsTheErrorAndKeepsEverythingTyped)
     EXPECT_TRUE(panel->isEnabled());
     EXPECT_EQ(panel->ToBox()->toPlainText(), QStringLiteral("locataire@exemple.qc.ca"));
     EXPECT_TRUE(QDir(m_dir->path()).entryList({QStringLiteral("*.krp")}, QDir::Files).isEmpty());
+}
+
+TEST_F(MailPanel, SenderDefaultsAndTheSettingsDialogKeepThePasswordOutOfTheFile)
+{
+    TMailPanel panel(nullptr);
+    panel.SetAccounts({});
+    EXPECT_TRUE(panel.SenderBox()->currentText().isEmpty());
+    panel.SetAccounts({{QStringLiteral("a@exemple.qc.ca"), QStringLiteral("Anne"), QStringLiteral("smtp.exemple.qc.ca"),
+                        QStringLiteral("Gestion A"), QStringLiteral("anne")}});
+    EXPECT_EQ(panel.SenderBox()->currentText(), QStringLiteral("a@exemple.qc.ca"));
+    EXPECT_EQ(panel.SenderName()->text(), QStringLiteral("Anne (Gestion A)"));
+    panel.SenderBox()->setEditText(QStringLiteral("autre@exemple.qc.ca"));
+    EXPECT_TRUE(panel.SenderName()->text().isEmpty());
+    delivery::SetDefaultSender(QStringLiteral("stocke@exemple.qc.ca"));
+    panel.SetAccounts({});
+    EXPECT_EQ(panel.SenderBox()->currentText(), QStringLiteral("stocke@exemple.qc.ca"));
+
+    {
+        // An empty file: the initial texts, then the account's server and user.
+        preview::TInternetSettingsForm form(nullptr, true, QStringLiteral("smtp.exemple.qc.ca"), QStringLiteral("anne"));
+        EXPECT_EQ(form.SmtpServer()->text(), QStringLiteral("smtp.exemple.qc.ca"));
+        EXPECT_EQ(form.SmtpPort()->text(), QStringLiteral("25"));
+        EXPECT_EQ(form.SmtpUser()->text(), QStringLiteral("anne"));
+        form.SmtpPort()->setText(QStringLiteral("x"));
+        form.ProxyPort()->setText(QStringLiteral(" 8080 "));
+        form.SmtpPassword()->setText(QStringLiteral("motdepasse-secret"));
+        form.Save();
+    }
+    const delivery::TInternetSettings saved = delivery::LoadInternetSettings();
+    EXPECT_EQ(saved.smtpServer, QStringLiteral("smtp.exemple.qc.ca"));
+    EXPECT_EQ(saved.smtpPort, 25);
+    EXPECT_EQ(saved.proxyPort, 8080);
+    EXPECT_EQ(delivery::MailPassword(saved.smtpServer, saved.smtpUser), QStringLiteral("motdepasse-secret"));
+    QFile file(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Logiciels Kelvora"), QStringLiteral("leaseform")).fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_TRUE(text.contains("[Internet]"));
+    EXPECT_FALSE(text.contains("motdepasse"));
 }
