@@ -357,6 +357,9 @@ QByteArray TKelMemoryStream::Compressed()
     z_stream z{};
     if (deflateInit(&z, 9) != Z_OK)
         throw EKrpError(QStringLiteral("La compression n'a pas pu commencer."), QStringLiteral("Compression could not start."));
+    // Best compression, with the match search bounded: the recorded pages repeat so much that
+    // the full search of level 9 takes seconds per thousand pages for a few percent of size.
+    deflateTune(&z, 32, 258, 258, 64);
     QByteArray out;
     out.reserve(qsizetype(deflateBound(&z, uLong(total + 4))));
     auto feed = [&](const char *data, qint64 n, int flush) {
