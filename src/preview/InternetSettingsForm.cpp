@@ -17,6 +17,7 @@ QLineEdit *Edit(QWidget *parent, const char *name)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
+    e->setMinimumWidth(260);
     return e;
 }
 

@@ -108,6 +108,7 @@ TMailPanel::TMailPanel(QWidget *parent)
         auto *b = new QPlainTextEdit(this);
         b->setObjectName(QLatin1String(name));
         b->setLineWrapMode(QPlainTextEdit::NoWrap);
+        b->document()->setDocumentMargin(2);
         b->setFixedHeight(RecipientBoxHeight(0));
         connect(b, &QPlainTextEdit::textChanged, this, &TMailPanel::RecipientsChanged);
         return b;
@@ -313,8 +314,11 @@ int TMailPanel::PanelHeight() const
 
 void TMailPanel::RecipientsChanged()
 {
-    for (QPlainTextEdit *b : {m_to, m_cc, m_bcc})
+    for (QPlainTextEdit *b : {m_to, m_cc, m_bcc}) {
+        // A box grows up to three lines; only longer lists need to scroll.
         b->setFixedHeight(RecipientBoxHeight(LineCount(b)));
+        b->setVerticalScrollBarPolicy(LineCount(b) > 3 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    }
     setFixedHeight(PanelHeight());
 }
 
