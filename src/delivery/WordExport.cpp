@@ -84,7 +84,26 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
 
     int position = 0;
     bool started = false;
-    const std::vector<TEmrLine> &lines = walk.Lines();
+    // Baselines less than half a line apart (columns of text side by side, drawn a little out
+    // of step) share one paragraph: as two, each would take a whole line and push the page's
+    // end onto another page.
+    std::vector<TEmrLine> lines;
+    for (const TEmrLine &line : walk.Lines()) {
+        const int half = line.runs.empty() ? 0 : HeightOf(line.runs.front()->font) / 2;
+        if (lines.empty() || lines.back().y - line.y >= half) {
+            lines.push_back(line);
+            continue;
+        }
+        TEmrLine &into = lines.back();
+        into.runs.insert(into.runs.end(), line.runs.begin(), line.runs.end());
+        std::stable_sort(into.runs.begin(), into.runs.end(),
+                         [](const TEMRObject *a, const TEMRObject *b) { return a->ref.x() < b->ref.x(); });
+        into.layout.clear();
+        for (const TEMRObject *run : into.runs) {
+            if (run->ref.x() != 64)
+                into.layout += run->Letter() + QStringLiteral("%1;").arg(run->ref.x() - 64, 5, 10, QLatin1Char('0'));
+        }
+    }
     for (size_t li = 0; li < lines.size(); ++li) {
         const TEmrLine &line = lines[li];
         if (!m_layoutSet || line.layout != m_layout) {
@@ -99,6 +118,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
         }
         int lineHeight = 0;
         bool placed = false;
+        double extra = 0; // points the line's spacing was widened by to reach its depth
         for (size_t i = 0; i < line.runs.size();) {
             const TEmrFont &font = line.runs[i]->font;
             QString text;
@@ -109,12 +129,20 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
                 text += line.runs[j]->text;
             }
             if (!m_hasFont || !(font == m_font)) {
-                if (m_hasFont && started)
-                    position += RoundEven((SizeOf(font) - SizeOf(m_font)) / 0.28);
+                if (placed) {
+                    // Another font further along a placed line: the paragraph keeps the gap it
+                    // was given and grows to the largest font, so the line stays where it is.
+                    const double grown = std::max(Current().lineSpacing, SizeOf(font) + extra);
+                    position += RoundEven((grown - Current().lineSpacing) / 0.28);
+                    Current().lineSpacing = grown;
+                } else {
+                    if (m_hasFont && started)
+                        position += RoundEven((SizeOf(font) - SizeOf(m_font)) / 0.28);
+                    Current().lineSpacing = SizeOf(font);
+                    m_enlarged = false;
+                }
                 m_font = font;
                 m_hasFont = true;
-                Current().lineSpacing = SizeOf(font);
-                m_enlarged = false;
             }
             lineHeight = std::max(lineHeight, HeightOf(m_font));
             if (!placed) {
@@ -130,7 +158,8 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
                     position += lineHeight;
                 }
                 if (position < depth) {
-                    Current().lineSpacing = SizeOf(m_font) + RoundEven(depth - position) * 0.28;
+                    extra = RoundEven(depth - position) * 0.28;
+                    Current().lineSpacing = SizeOf(m_font) + extra;
                     m_enlarged = true;
                     position = depth;
                 }
@@ -140,12 +169,11 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             i = j;
         }
         if (li + 1 < lines.size()) {
+            // The next paragraph is as high as the font in force (its spacing set back to it).
             NewParagraph();
-            position += lineHeight;
-            if (m_enlarged) {
-                Current().lineSpacing = SizeOf(m_font);
-                m_enlarged = false;
-            }
+            position += HeightOf(m_font);
+            Current().lineSpacing = SizeOf(m_font);
+            m_enlarged = false;
         }
     }
     AddShapes(walk, sheetPx, metafile, page);
@@ -427,6 +455,10 @@ QByteArray TWordDocument::DocumentXml() const
         const TWordParagraph &p = m_paragraphs[i];
         x.writeStartElement(QStringLiteral("w:p"));
         x.writeStartElement(QStringLiteral("w:pPr"));
+        // The page's first paragraph starts a page of its own: a break run in it would leave an
+        // empty page behind when the page before is full to its last line.
+        if (p.pageBreak)
+            x.writeEmptyElement(QStringLiteral("w:pageBreakBefore"));
         if (!p.tabs.empty()) {
             std::vector<TWordTab> tabs;
             for (const TWordTab &t : p.tabs) {
@@ -452,12 +484,6 @@ QByteArray TWordDocument::DocumentXml() const
         Spacing(x, p.lineSpacing);
         RunProperties(x, p.markFont);
         x.writeEndElement(); // w:pPr
-        if (p.pageBreak) {
-            x.writeStartElement(QStringLiteral("w:r"));
-            x.writeEmptyElement(QStringLiteral("w:br"));
-            x.writeAttribute(QStringLiteral("w:type"), QStringLiteral("page"));
-            x.writeEndElement();
-        }
         while (nextPage < m_pages.size() && m_pages[nextPage].firstParagraph == i) {
             for (const TWordShape &s : m_pages[nextPage].shapes)
                 Shape(x, s, shapeId++);

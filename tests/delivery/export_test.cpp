@@ -95,7 +95,8 @@ TEST(WordExport, TabStopsAndFontGroupsOfALine)
 
 TEST(WordExport, LinesBelowAGapAreReachedByEmptyParagraphsAndPagesBreak)
 {
-    auto p = PagesOf({{{64, -300, QStringLiteral("Haut")}, {64, -1500, QStringLiteral("Bas")}},
+    auto p = PagesOf({{{64, -300, QStringLiteral("Haut")}, {64, -1500, QStringLiteral("Bas")},
+                       {500, -1500, QStringLiteral("Gras"), printout::fsBold, 0, 50}},
                       {{64, -300, QStringLiteral("Deux")}}});
     const TWordDocument doc = WordOf(*p);
     const auto &paras = doc.Paragraphs();
@@ -104,7 +105,9 @@ TEST(WordExport, LinesBelowAGapAreReachedByEmptyParagraphsAndPagesBreak)
     for (size_t i = 0; i < paras.size(); ++i) {
         empty += paras[i].runs.empty() && !paras[i].pageBreak;
         breaks += paras[i].pageBreak;
-        if (paras[i].Text() == QStringLiteral("Bas")) {
+        if (paras[i].Text() == QStringLiteral("Bas\tGras")) {
+            // The larger bold font further along keeps the gap the line was widened by.
+            EXPECT_GT(paras[i].lineSpacing, paras[i].runs[1].font.size + 1);
             // Empty paragraphs of the font's size down to the line, the rest on its own spacing.
             double depth = 0;
             for (size_t j = 0; j < i; ++j)

@@ -6,14 +6,13 @@ import sys
 kind, path = sys.argv[1], sys.argv[2]
 if kind == "docx":
     import docx
-    from docx.oxml.ns import qn
 
     d = docx.Document(path)
     s = d.sections[0]
     pages = [0]
     tabs, runs, text = [], [], []
     for p in d.paragraphs:
-        if p._p.xpath('.//w:br[@w:type="page"]'):
+        if p.paragraph_format.page_break_before or p._p.xpath('.//w:br[@w:type="page"]'):
             pages.append(0)
         pages[-1] += 1
         text.append(p.text)
