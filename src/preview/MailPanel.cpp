@@ -513,7 +513,8 @@ bool TMailPanel::ConnectionTest(delivery::TSmtpSettings &settings)
 
 bool TMailPanel::SendOne(printout::TPrintout &p, int first, int last, delivery::TMailFormat format, const QString &path)
 {
-    delivery::TSmtpSettings settings = delivery::SmtpSettingsFromFile();
+    // The connection test's settings, with the host or password the user gave it.
+    delivery::TSmtpSettings settings = m_smtp;
     delivery::TSmtpEvents events;
     events.status = [this](const QString &fr, const QString &en) {
         if (m_host.hint)
@@ -550,8 +551,10 @@ bool TMailPanel::SendOne(printout::TPrintout &p, int first, int last, delivery::
             delivery::SendPrintoutMail(p, mail, client);
             return true;
         } catch (const delivery::EMailError &e) {
-            if (e.AuthRefused() && AskPassword(settings))
+            if (e.AuthRefused() && AskPassword(settings)) {
+                m_smtp.password = settings.password;
                 continue;
+            }
             Error(QStringLiteral("Erreur lors de l'envoi du courriel.\r") + e.Message(),
                   QStringLiteral("The e-mail could not be sent.\r") + e.Message());
             return false;
@@ -578,8 +581,8 @@ bool TMailPanel::Send()
         return false;
     }
     // 2. The server must answer before anything is written.
-    delivery::TSmtpSettings settings = delivery::SmtpSettingsFromFile();
-    if (!ConnectionTest(settings))
+    m_smtp = delivery::SmtpSettingsFromFile();
+    if (!ConnectionTest(m_smtp))
         return false;
     // 3. The boxes go into the current page in multiple mode.
     if (m_host.setPage)

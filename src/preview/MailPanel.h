@@ -117,6 +117,7 @@ private:
     bool m_multiple = false;
     bool m_sending = false;
     std::vector<delivery::TKelSMTPStruc> m_accounts;
+    delivery::TSmtpSettings m_smtp; // of the send under way
 
     QLabel *m_lblFrom = nullptr, *m_lblTo = nullptr, *m_lblCc = nullptr, *m_lblBcc = nullptr;
     QLabel *m_lblSubject = nullptr, *m_lblAttach = nullptr, *m_lblOthers = nullptr, *m_lblText = nullptr;

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -244,4 +245,78 @@ TEST_F(MailPanel, SenderDefaultsAndTheSettingsDialogKeepThePasswordOutOfTheFile)
     const QByteArray text = file.readAll();
     EXPECT_TRUE(text.contains("[Internet]"));
     EXPECT_FALSE(text.contains("motdepasse"));
+}
+
+TEST_F(MailPanel, PasswordIsAskedWhenTheServerWantsALoginAndKeptOnlyForTheRun)
+{
+    REQUIRE_SMTP_SERVER();
+    QString cert, key;
+    if (!testsupport::MakeTestCertificate(m_dir->path(), &cert, &key))
+        GTEST_SKIP() << "openssl is not installed";
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start({QStringLiteral("--tls"), cert, key, QStringLiteral("--auth"), QStringLiteral("bureau"),
+                              QStringLiteral("s3cret")}));
+    const QByteArray oldCa = qgetenv("SSL_CERT_FILE");
+    qputenv("SSL_CERT_FILE", cert.toLocal8Bit());
+    delivery::TInternetSettings s;
+    s.smtpServer = QStringLiteral("127.0.0.1");
+    s.smtpPort = server.Port();
+    s.smtpUser = QStringLiteral("bureau");
+    delivery::SaveInternetSettings(s);
+    int asked = 0;
+    TMailPanel::SetPasswordHook([&](bool &ok) {
+        ++asked;
+        ok = true;
+        return QStringLiteral("s3cret");
+    });
+    auto w = Open(Pages(1, QStringLiteral("Bail")), false, QStringLiteral("locataire@exemple.qc.ca"));
+    QTest::mouseClick(w->MailPanel()->SendButton(), Qt::LeftButton);
+    TMailPanel::SetPasswordHook({});
+    if (oldCa.isNull())
+        qunsetenv("SSL_CERT_FILE");
+    else
+        qputenv("SSL_CERT_FILE", oldCa);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(server.MessageCount(), 1);
+    EXPECT_TRUE(server.Envelope(1).value(QStringLiteral("tls")).toBool());
+    EXPECT_TRUE(server.Envelope(1).value(QStringLiteral("auth")).toBool());
+    QFile file(QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Logiciels Kelvora"), QStringLiteral("leaseform")).fileName());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(file.readAll().contains("s3cret"));
+}
+
+TEST_F(MailPanel, OtherFilesGoToTheCurrentPageOrToEveryPageAsAnswered)
+{
+    const QString a = m_dir->filePath(QStringLiteral("a.txt")), b = m_dir->filePath(QStringLiteral("b.txt"));
+    for (const QString &f : {a, b}) {
+        QFile file(f);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    auto printout = Pages(3, QStringLiteral("Baux"));
+    printout->SetMailRecipients(1, 3, {}, {}, QStringLiteral("un@exemple.qc.ca"));
+    printout->SetHasMailRecipients(true);
+    auto w = Open(std::move(printout), true, QString());
+    TMailPanel *panel = w->MailPanel();
+    QStringList chosen{a, m_dir->filePath(QStringLiteral("missing.txt"))};
+    TMailPanel::SetFileDialogHook([&] { return chosen; });
+    m_answer = QMessageBox::No;
+    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
+    chosen = {b};
+    m_answer = QMessageBox::Yes;
+    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
+    TMailPanel::SetFileDialogHook({});
+    TPrintout *p = w->Current();
+    EXPECT_EQ(p->Page(0).Attachments(), (QStringList{a, b}));
+    EXPECT_EQ(p->Page(1).Attachments(), (QStringList{b}));
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    EXPECT_EQ(panel->OtherFiles()->count(), 1);
+
+    // Removing for the current recipient only leaves the other pages' lists alone.
+    panel->OtherFiles()->item(0)->setSelected(true);
+    m_answer = QMessageBox::No;
+    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnRemoveFile")), Qt::LeftButton);
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    EXPECT_TRUE(p->Page(1).Attachments().isEmpty());
+    EXPECT_EQ(p->Page(2).Attachments(), (QStringList{b}));
 }
