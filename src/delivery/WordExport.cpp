@@ -482,6 +482,10 @@ QByteArray TWordDocument::DocumentXml() const
             }
         }
         Spacing(x, p.lineSpacing);
+        // Text may run into the right margin as it does on the page, rather than wrap onto a
+        // second line that pushes everything below it down.
+        x.writeEmptyElement(QStringLiteral("w:ind"));
+        x.writeAttribute(QStringLiteral("w:right"), QString::number(-m_right * 20));
         RunProperties(x, p.markFont);
         x.writeEndElement(); // w:pPr
         while (nextPage < m_pages.size() && m_pages[nextPage].firstParagraph == i) {

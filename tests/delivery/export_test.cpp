@@ -123,6 +123,19 @@ TEST(WordExport, LinesBelowAGapAreReachedByEmptyParagraphsAndPagesBreak)
     EXPECT_NEAR(top + below, page, 14);
 }
 
+TEST(WordExport, ColumnsDrawnALittleOutOfStepShareAParagraph)
+{
+    // Two columns side by side whose baselines differ by 1.5 mm, and a line a full line below.
+    auto p = PagesOf({{{64, -1000, QStringLiteral("Gauche")}, {1100, -1015, QStringLiteral("Droite")},
+                       {64, -1060, QStringLiteral("Suite")}}});
+    const TWordDocument doc = WordOf(*p);
+    QStringList texts;
+    for (const TWordParagraph &para : doc.Paragraphs())
+        if (!para.runs.empty())
+            texts << para.Text();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("Gauche\tDroite"), QStringLiteral("Suite")}));
+}
+
 TEST(ExcelExport, AmountsAreRecognisedWithTheirFormats)
 {
     struct TCase {
