@@ -229,7 +229,7 @@ void TExcelExport::End()
         double points = 0;
         for (char32_t c : cell.value.text.toUcs4())
             points += face ? face->Advance(c, size) : size * 0.556;
-        const int px = int(std::ceil(points * 96 / 72)) + 7;
+        const int px = int(std::ceil(std::min(points, 1e5) * 96 / 72)) + 7;
         int &width = widths[cell.column];
         width = std::max(width, std::min(px, 1790)); // 255 characters, the most a column takes
     }

@@ -11,7 +11,8 @@ namespace delivery {
 
 using namespace printout::emf;
 
-int RoundEven(double v) { return int(std::nearbyint(v)); } // the default rounding mode: ties to even
+// The default rounding mode rounds ties to even; the clamp keeps any recorded value convertible.
+int RoundEven(double v) { return int(std::nearbyint(std::clamp(v, -2e9, 2e9))); }
 
 QChar TEMRObject::Letter() const
 {
@@ -192,7 +193,7 @@ TPageWalk::TPageWalk(const printout::TMetafile &metafile, QSize sheetPx)
         TEmrLine &line = m_lines.back();
         line.runs.push_back(run);
         if (run->ref.x() != 64)
-            line.layout += run->Letter() + QStringLiteral("%1;").arg(run->ref.x() - 64, 5, 10, QLatin1Char('0'));
+            line.layout += run->Letter() + QStringLiteral("%1;").arg(qint64(run->ref.x()) - 64, 5, 10, QLatin1Char('0'));
         auto at = std::lower_bound(m_columns.begin(), m_columns.end(), run->ref.x(),
                                    [](const TEmrColumn &c, int x) { return c.x < x; });
         if (at == m_columns.end() || at->x != run->ref.x())

@@ -22,7 +22,7 @@ namespace {
 double SizeOf(const TEmrFont &f) { return f.size > 0 ? f.size : 8; }
 
 // The line height the placement counts with, in 0.1 mm.
-int HeightOf(const TEmrFont &f) { return RoundEven(SizeOf(f) / 0.28); }
+int HeightOf(const TEmrFont &f) { return std::clamp(RoundEven(SizeOf(f) / 0.28), 1, 100000); }
 
 int MarginPoints(int hundredthsMm) { return RoundEven(hundredthsMm / 1000.0 * 72.0 / 2.54); }
 
@@ -82,7 +82,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
     TWordPage page;
     page.firstParagraph = m_paragraphs.size() - 1;
 
-    int position = 0;
+    qint64 position = 0;
     bool started = false;
     // Baselines less than half a line apart (columns of text side by side, drawn a little out
     // of step) share one paragraph: as two, each would take a whole line and push the page's
@@ -90,7 +90,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
     std::vector<TEmrLine> lines;
     for (const TEmrLine &line : walk.Lines()) {
         const int half = line.runs.empty() ? 0 : HeightOf(line.runs.front()->font) / 2;
-        if (lines.empty() || lines.back().y - line.y >= half) {
+        if (lines.empty() || qint64(lines.back().y) - line.y >= half) {
             lines.push_back(line);
             continue;
         }
@@ -101,7 +101,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
         into.layout.clear();
         for (const TEMRObject *run : into.runs) {
             if (run->ref.x() != 64)
-                into.layout += run->Letter() + QStringLiteral("%1;").arg(run->ref.x() - 64, 5, 10, QLatin1Char('0'));
+                into.layout += run->Letter() + QStringLiteral("%1;").arg(qint64(run->ref.x()) - 64, 5, 10, QLatin1Char('0'));
         }
     }
     for (size_t li = 0; li < lines.size(); ++li) {
@@ -110,13 +110,13 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             std::vector<TWordTab> tabs;
             for (const TEMRObject *run : line.runs) {
                 if (run->ref.x() != 64)
-                    tabs.push_back({Points(run->ref.x() - 64), run->Letter()});
+                    tabs.push_back({Points(double(run->ref.x()) - 64), run->Letter()});
             }
             Current().tabs = std::move(tabs);
             m_layout = line.layout;
             m_layoutSet = true;
         }
-        int lineHeight = 0;
+        qint64 lineHeight = 0;
         bool placed = false;
         double extra = 0; // points the line's spacing was widened by to reach its depth
         for (size_t i = 0; i < line.runs.size();) {
@@ -124,7 +124,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             QString text;
             size_t j = i;
             for (; j < line.runs.size() && line.runs[j]->font == font; ++j) {
-                if (line.runs[j]->ref.x() - 64 > 0)
+                if (line.runs[j]->ref.x() > 64)
                     text += QLatin1Char('\t');
                 text += line.runs[j]->text;
             }
@@ -144,11 +144,11 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
                 m_font = font;
                 m_hasFont = true;
             }
-            lineHeight = std::max(lineHeight, HeightOf(m_font));
+            lineHeight = std::max<qint64>(lineHeight, HeightOf(m_font));
             if (!placed) {
                 // Empty paragraphs fill the gap down to the line; what is left of it widens
                 // the line's own spacing.
-                const int depth = -line.y;
+                const qint64 depth = -qint64(line.y);
                 if (!started) {
                     position = lineHeight + 64;
                     started = true;
@@ -183,16 +183,17 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
 void TWordDocument::AddShapes(const TPageWalk &walk, QSize sheetPx, const printout::TMetafile &metafile,
                               TWordPage &page)
 {
-    auto pt = [](int v) { return RoundEven(Points(v)); };
+    // Recorded values may be anything: clamped so that no arithmetic on them overflows.
+    auto pt = [](double v) { return RoundEven(std::clamp(Points(v), -1e6, 1e6)); };
     const QRectF frame = metafile.FrameExtent();
     const double ratioX = sheetPx.width() > 0 ? frame.width() / sheetPx.width() / 10 : 1;
     const double ratioY = sheetPx.height() > 0 ? frame.height() / sheetPx.height() / 10 : 1;
     for (const TEMRObject *e : walk.Other()) {
         TWordShape s;
         s.left = pt(e->rect.left());
-        s.top = pt(-e->rect.top());
+        s.top = pt(-double(e->rect.top()));
         s.right = pt(e->rect.right());
-        s.bottom = pt(-e->rect.bottom());
+        s.bottom = pt(-double(e->rect.bottom()));
         const bool pen = e->pen.present;
         auto outline = [&] {
             // Shapes without a fill rule of their own take the pen's outline.
@@ -229,8 +230,8 @@ void TWordDocument::AddShapes(const TPageWalk &walk, QSize sheetPx, const printo
             const QRect &b = e->rect;
             s.left = RoundEven(std::abs(pt(b.left()) * ratioX));
             s.top = RoundEven(std::abs(pt(b.top()) * ratioY));
-            s.right = s.left + RoundEven(std::abs(pt(b.right() - b.left()) * ratioX));
-            s.bottom = s.top + RoundEven(std::abs(pt(b.bottom() - b.top()) * ratioY));
+            s.right = s.left + RoundEven(std::abs(pt(double(b.right()) - b.left()) * ratioX));
+            s.bottom = s.top + RoundEven(std::abs(pt(double(b.bottom()) - b.top()) * ratioY));
             s.text = e->text;
             s.font = e->font;
             const QChar letter = e->Letter();

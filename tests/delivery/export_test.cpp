@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <unistd.h>
 
 using namespace delivery;
@@ -233,4 +234,20 @@ TEST(DocumentExport, ATargetThatCannotBeWrittenLeavesTheOlderFile)
     }
     // Nothing half-made is left behind.
     EXPECT_TRUE(QDir(dir->path()).entryList({QStringLiteral(".*.part")}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
+TEST(DocumentExport, ExtremeCoordinatesAreWrittenWithoutOverflow)
+{
+    // What a foreign page may hold: a text at the far left of the coordinate range, a box
+    // spanning it all (checked by the sanitizer build).
+    auto p = std::make_unique<TPrintout>(nullptr, printout::TPrinter::Virtual(), QStringLiteral("x"));
+    p->NewPage(1);
+    printout::TPageCanvas *c = p->Canvas();
+    c->TextOut(INT_MIN + 1, -300, QStringLiteral("loin"));
+    c->TextOut(INT_MAX - 1, -300, QStringLiteral("1 234.50 $"));
+    c->Rectangle(INT_MIN + 1, INT_MAX - 1, INT_MAX - 1, INT_MIN + 1);
+    p->EndPage();
+    auto dir = testsupport::TempDir();
+    for (const QString &kind : {QStringLiteral("WORD"), QStringLiteral("EXCEL")})
+        EXPECT_TRUE(delivery::ExportTo(*p, dir->filePath(QStringLiteral("x.") + KindSuffix(kind)), kind, 1, 1));
 }
