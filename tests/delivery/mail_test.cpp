@@ -196,6 +196,7 @@ TEST(MailSend, PdfAttachmentReadsBackWithItsPages)
     f.mail.format = TMailFormat::Pdf;
     f.mail.attachmentPath = f.dir->filePath(QStringLiteral("Bail.pdf"));
     f.mail.first = f.mail.last = 3;
+    f.mail.message.bodyLines = MailBodyLines(QStringLiteral("Voici votre bail à signer"), TMailFormat::Pdf);
     TSmtpClient client({QStringLiteral("127.0.0.1"), server.Port(), {}});
     // The export leaves its record listing in the current folder.
     const QString here = QDir::currentPath();
@@ -204,6 +205,11 @@ TEST(MailSend, PdfAttachmentReadsBackWithItsPages)
     QDir::setCurrent(here);
     ASSERT_EQ(server.MessageCount(), 1);
     const QJsonObject msg = server.Read(1, f.dir->path());
+    // Text outside ASCII travels with its charset declared.
+    const QJsonObject text = msg.value(QStringLiteral("parts")).toArray().at(0).toObject();
+    EXPECT_EQ(text.value(QStringLiteral("charset")).toString(), QStringLiteral("utf-8"));
+    EXPECT_TRUE(text.value(QStringLiteral("text")).toString().contains(QStringLiteral("Voici votre bail à signer")));
+    EXPECT_TRUE(text.value(QStringLiteral("text")).toString().contains(QStringLiteral("This email contains a PDF file.")));
     const QJsonObject pdf = msg.value(QStringLiteral("parts")).toArray().at(1).toObject();
     QString out;
     ASSERT_EQ(testsupport::Run(QStringLiteral("pdftotext"), {pdf.value(QStringLiteral("saved")).toString(), QStringLiteral("-")}, &out), 0);

@@ -30,6 +30,7 @@ TMailRun MailIn(const QString &cwd, const QString &config, const QStringList &ar
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); // no password from the user's secret store
     if (!caFile.isEmpty())
         env.insert(QStringLiteral("SSL_CERT_FILE"), caFile);
     p.setProcessEnvironment(env);
