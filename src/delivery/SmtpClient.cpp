@@ -63,6 +63,18 @@ int Progress(void *user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t 
     return 0;
 }
 
+// Called once the connection stands, before the mail dialogue: the host was found and reached.
+int Connected(void *user, char *, char *, int, int)
+{
+    auto *st = static_cast<TProgressState *>(user);
+    SmtpStatus(*st->events, "Serveur trouvé", "Host Resolved");
+    SmtpStatus(*st->events, "Connecté", "Connected");
+    if (st->events->progress)
+        st->events->progress(0, 0);
+    SmtpStatus(*st->events, "Envoi du message", "Sending message");
+    return CURL_PREREQFUNC_OK;
+}
+
 } // namespace
 
 void SmtpStatus(const TSmtpEvents &events, const char *french, const char *english)
@@ -183,13 +195,15 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &progress);
-    SmtpStatus(m_events, "Envoi du message", "Sending message");
+    curl_easy_setopt(c, CURLOPT_PREREQFUNCTION, Connected);
+    curl_easy_setopt(c, CURLOPT_PREREQDATA, &progress);
     const CURLcode rc = curl_easy_perform(c);
     if (rc != CURLE_OK) {
         SmtpStatus(m_events, "Erreur de l'envoi", "Failure");
         Fail(c, rc, errorBuffer);
     }
     curl.reset();
+    SmtpStatus(m_events, "Deconnecté", "Disconnected");
     SmtpStatus(m_events, "Opération terminée avec succès", "Success");
 }
 

@@ -523,8 +523,8 @@ bool TMailPanel::SendOne(printout::TPrintout &p, int first, int last, delivery::
             m_host.progress(0, false);
     };
     events.progress = [this](qint64 sent, qint64 total) {
-        if (m_host.progress && total > 0)
-            m_host.progress(int(sent * 100 / total), true);
+        if (m_host.progress)
+            m_host.progress(total > 0 ? int(sent * 100 / total) : 0, true);
     };
     delivery::TPrintoutMail mail;
     mail.format = format;

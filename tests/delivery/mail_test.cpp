@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -182,7 +183,12 @@ TEST(MailSend, PlainServerGetsEveryRecipientHeadersPartsAndAttachments)
     ASSERT_TRUE(back);
     EXPECT_EQ(back->PageCount(), 2);
     EXPECT_EQ(parts[2].toObject().value(QStringLiteral("filename")).toString(), QStringLiteral("Règlement.txt"));
-    EXPECT_TRUE(statuses.contains(QStringLiteral("Success")));
+    // The status line follows the dialogue: connected, sending, bytes sent, success.
+    const qsizetype connected = statuses.indexOf(QStringLiteral("Connected"));
+    const qsizetype sending = statuses.indexOf(QStringLiteral("Sending message"));
+    const qsizetype sent = statuses.indexOf(QRegularExpression(QStringLiteral("^\\d+ bytes of \\d+ sent$")));
+    const qsizetype success = statuses.indexOf(QStringLiteral("Success"));
+    EXPECT_TRUE(connected >= 0 && connected < sending && sending < sent && sent < success) << statuses.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(MailSend, PdfAttachmentReadsBackWithItsPages)
