@@ -47,6 +47,16 @@ QStringList Strings(const QJsonValue &v)
     return out;
 }
 
+TSmtpSettings Loopback(int port, const QString &user = {}, const QString &password = {})
+{
+    TSmtpSettings s;
+    s.host = QStringLiteral("127.0.0.1");
+    s.port = port;
+    s.user = user;
+    s.password = password;
+    return s;
+}
+
 // A port nothing listens on.
 int ClosedPort()
 {
@@ -139,7 +149,7 @@ TEST(MailSend, PlainServerGetsEveryRecipientHeadersPartsAndAttachments)
     f.mail.message.bodyLines = MailBodyLines(QStringLiteral("Bonjour,\n.\n..deux points\n.fin"), TMailFormat::Krp);
 
     QStringList statuses;
-    TSmtpClient client({QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("poste-12")},
+    TSmtpClient client(Loopback(server.Port(), QStringLiteral("poste-12")),
                        {[&](const QString &, const QString &en) { statuses << en; }, {}});
     SendPrintoutMail(*f.printout, f.mail, client);
 
@@ -203,7 +213,7 @@ TEST(MailSend, PdfAttachmentReadsBackWithItsPages)
     f.mail.attachmentPath = f.dir->filePath(QStringLiteral("Bail.pdf"));
     f.mail.first = f.mail.last = 3;
     f.mail.message.bodyLines = MailBodyLines(QStringLiteral("Voici votre bail à signer"), TMailFormat::Pdf);
-    TSmtpClient client({QStringLiteral("127.0.0.1"), server.Port(), {}});
+    TSmtpClient client(Loopback(server.Port()));
     // The export leaves its record listing in the current folder.
     const QString here = QDir::currentPath();
     QDir::setCurrent(f.dir->path());
@@ -233,7 +243,7 @@ TEST(MailSend, StartTlsWithAuthDeliversAndEveryFailureLeavesNothing)
     testsupport::TSmtpTestServer server;
     ASSERT_TRUE(server.Start({QStringLiteral("--tls"), cert, key, QStringLiteral("--auth"), QStringLiteral("bureau"),
                               QStringLiteral("s3cret"), QStringLiteral("--refuse"), QStringLiteral("absent@exemple.qc.ca")}));
-    TSmtpSettings settings{QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("bureau"), QStringLiteral("s3cret")};
+    TSmtpSettings settings = Loopback(server.Port(), QStringLiteral("bureau"), QStringLiteral("s3cret"));
     settings.caFile = cert;
 
     TSmtpClient good(settings);
