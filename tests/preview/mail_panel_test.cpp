@@ -13,7 +13,10 @@
 #include "SmtpTestServer.h"
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QInputDialog>
+#include <QTimer>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
@@ -320,3 +323,36 @@ TEST_F(MailPanel, OtherFilesGoToTheCurrentPageOrToEveryPageAsAnswered)
     EXPECT_TRUE(p->Page(1).Attachments().isEmpty());
     EXPECT_EQ(p->Page(2).Attachments(), (QStringList{b}));
 }
+
+namespace {
+
+TEST_F(MailPanel, AnUnknownHostIsAskedForAgainAndTheMessageGoesThere)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    delivery::TInternetSettings s;
+    s.smtpServer = QStringLiteral("no-such-host.invalid");
+    s.smtpPort = server.Port();
+    delivery::SaveInternetSettings(s);
+    auto w = Open(Pages(1, QStringLiteral("Bail")), false, QStringLiteral("locataire@exemple.qc.ca"));
+    // The question for another host is answered with the server that runs.
+    QString asked;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+            asked = dialog->labelText();
+            dialog->setTextValue(QStringLiteral("127.0.0.1"));
+            dialog->accept();
+        }
+    });
+    answer.start(20);
+    QTest::mouseClick(w->MailPanel()->SendButton(), Qt::LeftButton);
+    answer.stop();
+    EXPECT_FALSE(asked.isEmpty());
+    EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(server.MessageCount(), 1);
+    EXPECT_FALSE(w->MailPanel()->isVisible());
+}
+
+} // namespace
