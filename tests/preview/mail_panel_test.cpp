@@ -4,7 +4,11 @@
 
 #include "preview/Preview.h"
 
+#include "dbase/Database.h"
+#include "dbase/Table.h"
+#include "delivery/Archive.h"
 #include "delivery/KelStream.h"
+#include "preview/ArchivePanel.h"
 #include "delivery/MailSender.h"
 #include "preview/InternetSettingsForm.h"
 #include "preview/MailPanel.h"
@@ -353,6 +357,37 @@ TEST_F(MailPanel, AnUnknownHostIsAskedForAgainAndTheMessageGoesThere)
     EXPECT_TRUE(m_boxes.isEmpty()) << m_boxes.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(server.MessageCount(), 1);
     EXPECT_FALSE(w->MailPanel()->isVisible());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MailPanel, MultipleArchivingStoresEachLinkRunOfThePagesSent)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    UseServer(server.Port());
+    const QString archive = m_dir->filePath(QStringLiteral("archive"));
+    delivery::MakeArchiveTables(archive);
+    dbase::Session::Instance().DefineDatabase(QLatin1String(delivery::kArchiveDatabase), QStringLiteral("DBASE"),
+                                              {QStringLiteral("PATH=") + archive});
+    auto printout = Pages(3, QStringLiteral("Baux"));
+    printout->SetMailRecipients(1, 2, {}, {}, QStringLiteral("un@exemple.qc.ca"));
+    printout->SetMailRecipients(3, 3, {}, {}, QStringLiteral("deux@exemple.qc.ca"));
+    printout->SetArchiveLink(1, 2, QStringLiteral(" 1 1BAIL      12"));
+    printout->SetArchiveLink(3, 3, QStringLiteral(" 1 1BAIL      13"));
+    auto w = Open(std::move(printout), true, QString());
+    w->ShowArchivePanel(); // its multiple archiving box shows ticked
+    w->ArchivePanel()->DescriptionEdit()->clear();
+    QTest::mouseClick(w->MailPanel()->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(server.MessageCount(), 2) << m_boxes.join(QLatin1Char('|')).toStdString();
+    dbase::Table rows(QDir(archive).filePath(QLatin1String(delivery::kArchiveTable)), dbase::Table::Mode::ReadOnly);
+    ASSERT_EQ(rows.RecordCount(), 2u);
+    dbase::Record r;
+    ASSERT_TRUE(rows.ReadRecord(1, r));
+    EXPECT_EQ(r.AsString(QStringLiteral("DESC")), QStringLiteral("Baux")); // the title for an empty description
 }
 
 } // namespace
