@@ -1,18 +1,32 @@
 #include "ui/WaitCursor.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QCursor>
 
 namespace ui {
 
-TWaitCursor::TWaitCursor()
+namespace {
+
+// Command-line runs have no cursor to show (and no GUI application to show it).
+bool HasCursor()
 {
-    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+TWaitCursor::TWaitCursor()
+    : m_shown(HasCursor())
+{
+    if (m_shown)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
 }
 
 TWaitCursor::~TWaitCursor()
 {
-    QApplication::restoreOverrideCursor();
+    if (m_shown)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace ui

@@ -10,6 +10,9 @@ public:
     ~TWaitCursor();
     TWaitCursor(const TWaitCursor &) = delete;
     TWaitCursor &operator=(const TWaitCursor &) = delete;
+
+private:
+    bool m_shown; // a cursor was pushed (not in command-line runs)
 };
 
 } // namespace ui
