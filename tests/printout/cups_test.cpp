@@ -92,8 +92,10 @@ TEST(CupsPrinting, ThreePagesReachTheQueue)
             QThread::msleep(500);
     }
     ASSERT_FALSE(pdf.isEmpty()) << "no PDF from CUPS in " << outDir.toStdString();
-    QThread::msleep(500); // the backend may still be closing the file
     QString info, text;
+    // The backend may still be writing the file under load.
+    for (int i = 0; i < 40 && testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info) != 0; ++i)
+        QThread::msleep(500);
     ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3")))) << info.toStdString();
     // The job goes to the queue as our own PDF: its text must come out of the queue's file,
@@ -163,8 +165,9 @@ TEST(CupsPrinting, PreviewReprintsOnTheChosenPrinter)
             QThread::msleep(500);
     }
     ASSERT_FALSE(pdf.isEmpty());
-    QThread::msleep(500);
     QString info;
+    for (int i = 0; i < 40 && testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info) != 0; ++i)
+        QThread::msleep(500);
     ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+2")))) << info.toStdString();
     if (!HasFailure())
