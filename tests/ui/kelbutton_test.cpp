@@ -99,7 +99,7 @@ TEST(KelButton, DisabledButtonIgnoresClicksAndAMenuDropsOnClick)
     QWidget host;
     TKelButton button(&host);
     int clicks = 0;
-    button.OnClick = [&](TKelButton &) { ++clicks; };
+    button.OnClick = [&](TKelButtonFace &) { ++clicks; };
     host.show();
     button.setEnabled(false);
     QTest::mouseClick(&button, Qt::LeftButton);
