@@ -603,6 +603,19 @@ void TKelButtonFace::paintEvent(QPaintEvent *)
     painter.drawImage(0, 0, RenderFace());
 }
 
+void UseToolbarLook(TKelButtonFace &button)
+{
+    button.SetColorStyle(lcsUltraFlat1);
+    button.SetSlowDecease(true);
+}
+
+void UseDialogLook(TKelButtonFace &button)
+{
+    button.SetColorStyle(lcsDefault);
+    button.SetHotTrackColor(QColor(214, 211, 222));
+    button.SetSlowDecease(true);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TKelSpeedButton::TKelSpeedButton(QWidget *parent)

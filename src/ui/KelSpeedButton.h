@@ -246,4 +246,10 @@ private:
     QTimer *m_repeatTimer = nullptr;
 };
 
+// The program's two looks, so that every window shows the same buttons: toolbar speed buttons
+// (flat grey-blue face, lighter under the mouse, fading back) and dialog buttons (the face
+// colour with a white sheen, lighter under the mouse or with the focus, fading back).
+void UseToolbarLook(TKelButtonFace &button);
+void UseDialogLook(TKelButtonFace &button);
+
 } // namespace ui
