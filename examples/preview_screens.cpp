@@ -1,13 +1,16 @@
 // Saves pictures of the print preview window: a three-page printout in French and in English,
-// at 100 % and in full page, with a search hit underlined.
+// at 100 % and in full page, with a search hit underlined, and with the archive panel open
+// and the mouse over a toolbar button; the toolbar alone, twice its size, to judge the glyphs.
 // Usage: preview_screens [OUTPUT_DIR]   (default: the current folder)
 
 #include "preview/Preview.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MLBase.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QEnterEvent>
 #include <QLineEdit>
 #include <QScrollArea>
 
@@ -99,6 +102,20 @@ int main(int argc, char **argv)
         w.ApplyZoom();
         w.ShowHit(0);
         ok &= Save(w, dir + QStringLiteral("/preview-%1-search.png").arg(lang));
+        // The mouse comes over the archive button and the panel opens; the button stays lit.
+        w.SearchPanel()->hide();
+        w.Current()->SetCurrentPage(2);
+        ui::TKelSpeedButton *archive = w.Button("SBArchive");
+        QEnterEvent enter(QPointF(15, 15), QPointF(15, 15), archive->mapToGlobal(QPointF(15, 15)));
+        QApplication::sendEvent(archive, &enter);
+        w.ShowArchivePanel();
+        ok &= Save(w, dir + QStringLiteral("/preview-%1-archive.png").arg(lang));
+        QWidget *toolBar = w.findChild<QWidget *>(QStringLiteral("ToolBar"));
+        const QPixmap bar = toolBar->grab(QRect(0, 0, 760, toolBar->height()));
+        const QString barPath = dir + QStringLiteral("/preview-%1-toolbar.png").arg(lang);
+        const bool barSaved = bar.scaled(bar.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(barPath, "PNG");
+        std::printf("%s %s\n", barSaved ? "wrote" : "FAILED", barPath.toLocal8Bit().constData());
+        ok &= barSaved;
     }
     return ok ? 0 : 1;
 }

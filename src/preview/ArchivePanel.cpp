@@ -1,22 +1,23 @@
 #include "preview/ArchivePanel.h"
 
 #include "delivery/Archive.h"
+#include "preview/PreviewLook.h"
+#include "ui/KelButton.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace preview {
 
 TArchivePanel::TArchivePanel(QWidget *parent)
-    : QWidget(parent)
+    : ui::TKelGradient(parent)
 {
     setObjectName(QStringLiteral("ArchivePanel"));
+    UsePanelGradient(*this);
     setFixedHeight(kHeight);
-    setAutoFillBackground(true);
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(8, 4, 8, 4);
     auto *left = new QVBoxLayout;
@@ -35,14 +36,21 @@ TArchivePanel::TArchivePanel(QWidget *parent)
     line->addStretch(1);
     left->addLayout(line);
     row->addLayout(left, 1);
-    m_archive = new QPushButton(this);
+    m_archive = new ui::TKelButton(this);
+    ui::UseDialogLook(*m_archive);
     m_archive->setObjectName(QStringLiteral("BtnArchive"));
-    m_cancel = new QPushButton(this);
+    m_archive->SetPNGObject(ToolbarGlyph(QStringLiteral("SBArchive")));
+    m_archive->setFixedSize(100, 25);
+    m_cancel = new ui::TKelButton(this);
+    ui::UseDialogLook(*m_cancel);
     m_cancel->setObjectName(QStringLiteral("BtnArchiveCancel"));
+    m_cancel->SetKind(ui::bkCancel);
+    m_cancel->SetModalResult(ui::mrNone);   // it hides the panel, never the window it is on
+    m_cancel->setFixedSize(100, 25);
     row->addWidget(m_archive, 0, Qt::AlignBottom);
     row->addWidget(m_cancel, 0, Qt::AlignBottom);
-    connect(m_archive, &QPushButton::clicked, this, &TArchivePanel::ArchiveAsked);
-    connect(m_cancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(m_archive, &QAbstractButton::clicked, this, &TArchivePanel::ArchiveAsked);
+    connect(m_cancel, &QAbstractButton::clicked, this, &QWidget::hide);
     SetFrench(true);
     hide();
 }

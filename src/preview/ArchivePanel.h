@@ -2,16 +2,19 @@
 // The preview's archive panel: the description of the document to archive, multiple
 // archiving by the pages' links when the printout has some, and Archive / Cancel.
 
-#include <QWidget>
+#include "ui/KelGradient.h"
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+
+namespace ui {
+class TKelButton;
+}
 
 namespace preview {
 
-class TArchivePanel : public QWidget {
+class TArchivePanel : public ui::TKelGradient {
     Q_OBJECT
 public:
     static constexpr int kHeight = 62;
@@ -27,8 +30,8 @@ public:
 
     QLineEdit *DescriptionEdit() const { return m_description; }
     QCheckBox *MultipleBox() const { return m_multiple; }
-    QPushButton *ArchiveButton() const { return m_archive; }
-    QPushButton *CancelButton() const { return m_cancel; }
+    ui::TKelButton *ArchiveButton() const { return m_archive; }
+    ui::TKelButton *CancelButton() const { return m_cancel; }
 
 signals:
     void ArchiveAsked();
@@ -37,8 +40,8 @@ private:
     QLabel *m_label = nullptr;
     QLineEdit *m_description = nullptr;
     QCheckBox *m_multiple = nullptr;
-    QPushButton *m_archive = nullptr;
-    QPushButton *m_cancel = nullptr;
+    ui::TKelButton *m_archive = nullptr;
+    ui::TKelButton *m_cancel = nullptr;
 };
 
 } // namespace preview

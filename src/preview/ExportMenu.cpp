@@ -2,6 +2,7 @@
 
 #include "delivery/DocumentExport.h"
 #include "printout/Printout.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
 
@@ -10,7 +11,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
-#include <QToolButton>
 #include <QUrl>
 
 namespace preview {
@@ -42,7 +42,7 @@ std::function<bool(const QUrl &)> &OpenHook()
 void TExportMenu::SetFileDialogHook(std::function<bool(QFileDialog &)> hook) { DialogHook() = std::move(hook); }
 void TExportMenu::SetOpenHook(std::function<bool(const QUrl &)> hook) { OpenHook() = std::move(hook); }
 
-TExportMenu::TExportMenu(QToolButton *button, std::function<printout::TPrintout *()> current, std::function<bool()> french)
+TExportMenu::TExportMenu(ui::TKelButtonFace *button, std::function<printout::TPrintout *()> current, std::function<bool()> french)
     : QObject(button), m_button(button), m_current(std::move(current)), m_french(std::move(french))
 {
     m_menu = new QMenu(button);
@@ -53,7 +53,7 @@ TExportMenu::TExportMenu(QToolButton *button, std::function<printout::TPrintout 
     m_exportOpen->setObjectName(QStringLiteral("MnuExportOpen"));
     connect(m_export, &QAction::triggered, this, [this] { Run(false); });
     connect(m_exportOpen, &QAction::triggered, this, [this] { Run(true); });
-    connect(button, &QToolButton::clicked, this, &TExportMenu::Popup);
+    button->SetPopupMenu(m_menu);
     SetFrench(m_french());
 }
 
@@ -66,7 +66,8 @@ void TExportMenu::SetFrench(bool french)
 void TExportMenu::Popup()
 {
     SetFrench(m_french());
-    m_menu->popup(m_button->mapToGlobal(QPoint(0, m_button->height())));
+    // Where the button drops it when clicked.
+    m_menu->popup(m_button->mapToGlobal(m_button->rect().bottomLeft()));
 }
 
 QStringList TExportMenu::Filters() const

@@ -11,7 +11,6 @@
 class QAction;
 class QFileDialog;
 class QMenu;
-class QToolButton;
 class QUrl;
 class QWidget;
 
@@ -19,14 +18,18 @@ namespace printout {
 class TPrintout;
 }
 
+namespace ui {
+class TKelButtonFace;
+}
+
 namespace preview {
 
 class TExportMenu : public QObject {
     Q_OBJECT
 public:
-    // button: the toolbar button the menu opens under; current gives the shown printout and
-    // french the working language of the window.
-    TExportMenu(QToolButton *button, std::function<printout::TPrintout *()> current, std::function<bool()> french);
+    // button: the toolbar button the menu drops from when clicked; current gives the shown
+    // printout and french the working language of the window.
+    TExportMenu(ui::TKelButtonFace *button, std::function<printout::TPrintout *()> current, std::function<bool()> french);
 
     QMenu *Menu() const { return m_menu; }
     QAction *ExportAction() const { return m_export; }
@@ -50,7 +53,7 @@ public:
     static void SetOpenHook(std::function<bool(const QUrl &)> hook);
 
 private:
-    QToolButton *m_button;
+    ui::TKelButtonFace *m_button;
     std::function<printout::TPrintout *()> m_current;
     std::function<bool()> m_french;
     QMenu *m_menu;

@@ -1,12 +1,12 @@
 #include "preview/InternetSettingsForm.h"
 
 #include "delivery/MailSender.h"
+#include "ui/KelButton.h"
 
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 namespace preview {
@@ -60,14 +60,26 @@ TInternetSettingsForm::TInternetSettingsForm(QWidget *parent, bool french, const
     mailForm->addRow(T(french, "Mot de passe SMTP", "SMTP password"), m_password);
     layout->addWidget(mail);
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(T(french, "Annuler", "Cancel"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        Save();
-        accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    // OK saves before its result closes the dialog; Cancel closes it with nothing written.
+    m_ok = new ui::TKelButton(this);
+    ui::UseDialogLook(*m_ok);
+    m_ok->setObjectName(QStringLiteral("BtnOK"));
+    m_ok->SetKind(ui::bkOK);
+    m_ok->SetDefault(true);
+    m_ok->OnClick = [this](ui::TKelButtonFace &) { Save(); };
+    m_cancel = new ui::TKelButton(this);
+    ui::UseDialogLook(*m_cancel);
+    m_cancel->setObjectName(QStringLiteral("BtnCancel"));
+    m_cancel->SetKind(ui::bkCancel);
+    m_cancel->setText(T(french, "Annuler", "Cancel"));
+    m_cancel->SetCancel(true);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    for (ui::TKelButton *b : {m_ok, m_cancel}) {
+        b->setFixedSize(100, 25);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
 
     // The boxes' initial texts stand until the settings file has values.
     m_smtpServer->setText(QStringLiteral("smtp."));

@@ -8,7 +8,10 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPushButton;
+
+namespace ui {
+class TKelButton;
+}
 
 namespace preview {
 
@@ -26,6 +29,8 @@ public:
     QLineEdit *SmtpPort() const { return m_smtpPort; }
     QLineEdit *SmtpUser() const { return m_smtpUser; }
     QLineEdit *SmtpPassword() const { return m_password; }
+    ui::TKelButton *OkButton() const { return m_ok; }
+    ui::TKelButton *CancelButton() const { return m_cancel; }
 
     // Writes the five values (trimmed, ports as numbers) and keeps the password.
     void Save();
@@ -33,6 +38,7 @@ public:
 private:
     QLineEdit *m_proxyServer = nullptr, *m_proxyPort = nullptr;
     QLineEdit *m_smtpServer = nullptr, *m_smtpPort = nullptr, *m_smtpUser = nullptr, *m_password = nullptr;
+    ui::TKelButton *m_ok = nullptr, *m_cancel = nullptr;
 };
 
 } // namespace preview

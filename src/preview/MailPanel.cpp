@@ -3,7 +3,9 @@
 #include "delivery/Archive.h"
 #include "delivery/MailSender.h"
 #include "preview/InternetSettingsForm.h"
+#include "preview/PreviewLook.h"
 #include "printout/Printout.h"
+#include "ui/KelButton.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
 
@@ -22,7 +24,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -62,6 +63,17 @@ QString NoLineBreaks(QString text)
     return text;
 }
 
+// A push button of the panel, 25 pixels high and at least width wide.
+ui::TKelButton *PanelButton(QWidget *parent, const char *name, int width)
+{
+    auto *b = new ui::TKelButton(parent);
+    ui::UseDialogLook(*b);
+    b->setObjectName(QLatin1String(name));
+    b->setMinimumWidth(width);
+    b->setFixedHeight(25);
+    return b;
+}
+
 // A page-range box: trimmed, 1 when not a number.
 int PageNumber(const QLineEdit *edit)
 {
@@ -76,10 +88,10 @@ void TMailPanel::SetFileDialogHook(std::function<QStringList()> hook) { FileDial
 void TMailPanel::SetPasswordHook(std::function<QString(bool &)> hook) { PasswordHook() = std::move(hook); }
 
 TMailPanel::TMailPanel(QWidget *parent)
-    : QWidget(parent)
+    : ui::TKelGradient(parent)
 {
     setObjectName(QStringLiteral("MailPanel"));
-    setAutoFillBackground(true);
+    UsePanelGradient(*this);
     auto *outer = new QHBoxLayout(this);
     outer->setContentsMargins(8, 4, 8, 4);
     auto *grid = new QGridLayout;
@@ -143,18 +155,20 @@ TMailPanel::TMailPanel(QWidget *parent)
     m_others->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_others->setFixedHeight(2 * kLineHeight + 4);
     m_others->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_add = new QPushButton(QStringLiteral("+"), this);
-    m_add->setObjectName(QStringLiteral("BtnAddFile"));
-    m_remove = new QPushButton(QStringLiteral("\u2212"), this);
-    m_remove->setObjectName(QStringLiteral("BtnRemoveFile"));
+    m_add = PanelButton(this, "BtnAddFile", 25);
+    m_add->setText(QStringLiteral("+"));
+    m_add->setFixedWidth(25);
+    m_remove = PanelButton(this, "BtnRemoveFile", 25);
+    m_remove->setText(QStringLiteral("\u2212"));
+    m_remove->setFixedWidth(25);
     m_othersMenu = new QMenu(this);
     m_othersMenu->setObjectName(QStringLiteral("OtherFilesMenu"));
     connect(m_othersMenu->addAction(QString()), &QAction::triggered, this, &TMailPanel::BtnAddFilesClick);
     connect(m_othersMenu->addAction(QString()), &QAction::triggered, this, &TMailPanel::BtnRemoveFilesClick);
     connect(m_others, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { m_othersMenu->popup(m_others->viewport()->mapToGlobal(at)); });
-    connect(m_add, &QPushButton::clicked, this, &TMailPanel::BtnAddFilesClick);
-    connect(m_remove, &QPushButton::clicked, this, &TMailPanel::BtnRemoveFilesClick);
+    connect(m_add, &QAbstractButton::clicked, this, &TMailPanel::BtnAddFilesClick);
+    connect(m_remove, &QAbstractButton::clicked, this, &TMailPanel::BtnRemoveFilesClick);
     auto *othersRow = new QHBoxLayout;
     othersRow->addWidget(m_others, 1);
     auto *othersButtons = new QVBoxLayout;
@@ -212,12 +226,12 @@ TMailPanel::TMailPanel(QWidget *parent)
     formatLayout->addWidget(m_formatPdf);
     right->addWidget(m_format);
     auto *buttons = new QHBoxLayout;
-    m_send = new QPushButton(this);
-    m_send->setObjectName(QStringLiteral("BtnSend"));
-    m_cancel = new QPushButton(this);
-    m_cancel->setObjectName(QStringLiteral("BtnMailCancel"));
-    m_settings = new QPushButton(this);
-    m_settings->setObjectName(QStringLiteral("BtnInternetSettings"));
+    m_send = PanelButton(this, "BtnSend", 100);
+    m_send->SetPNGObject(ToolbarGlyph(QStringLiteral("BtnSendMail")));
+    m_cancel = PanelButton(this, "BtnMailCancel", 100);
+    m_cancel->SetKind(ui::bkCancel);
+    m_cancel->SetModalResult(ui::mrNone);   // it hides the panel, never the window it is on
+    m_settings = PanelButton(this, "BtnInternetSettings", 100);
     buttons->addWidget(m_send);
     buttons->addWidget(m_cancel);
     right->addLayout(buttons);
@@ -225,9 +239,9 @@ TMailPanel::TMailPanel(QWidget *parent)
     right->addStretch(1);
     outer->addLayout(right);
 
-    connect(m_send, &QPushButton::clicked, this, &TMailPanel::BtnSendClick);
-    connect(m_cancel, &QPushButton::clicked, this, &QWidget::hide);
-    connect(m_settings, &QPushButton::clicked, this, &TMailPanel::BtnSettingsClick);
+    connect(m_send, &QAbstractButton::clicked, this, &TMailPanel::BtnSendClick);
+    connect(m_cancel, &QAbstractButton::clicked, this, &QWidget::hide);
+    connect(m_settings, &QAbstractButton::clicked, this, &TMailPanel::BtnSettingsClick);
     connect(m_sender, &QComboBox::currentTextChanged, this, &TMailPanel::SenderChanged);
     SetFrench(true);
     RecipientsChanged();

@@ -8,7 +8,7 @@
 #include "delivery/MailMessage.h"
 #include "delivery/SmtpClient.h"
 
-#include <QWidget>
+#include "ui/KelGradient.h"
 
 #include <functional>
 #include <vector>
@@ -20,16 +20,19 @@ class QLineEdit;
 class QListWidget;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 class QRadioButton;
 
 namespace printout {
 class TPrintout;
 }
 
+namespace ui {
+class TKelButton;
+}
+
 namespace preview {
 
-class TMailPanel : public QWidget {
+class TMailPanel : public ui::TKelGradient {
     Q_OBJECT
 public:
     // What the panel needs of its window.
@@ -86,9 +89,9 @@ public:
     QLineEdit *ToEdit() const { return m_toPage; }
     QRadioButton *FormatKrp() const { return m_formatKrp; }
     QRadioButton *FormatPdf() const { return m_formatPdf; }
-    QPushButton *SendButton() const { return m_send; }
-    QPushButton *CancelButton() const { return m_cancel; }
-    QPushButton *SettingsButton() const { return m_settings; }
+    ui::TKelButton *SendButton() const { return m_send; }
+    ui::TKelButton *CancelButton() const { return m_cancel; }
+    ui::TKelButton *SettingsButton() const { return m_settings; }
 
     // Tests answer the file dialog and the password question through these.
     static void SetFileDialogHook(std::function<QStringList()> hook);
@@ -127,12 +130,12 @@ private:
     QPlainTextEdit *m_to = nullptr, *m_cc = nullptr, *m_bcc = nullptr, *m_text = nullptr;
     QLineEdit *m_subject = nullptr, *m_attach = nullptr, *m_from = nullptr, *m_toPage = nullptr;
     QListWidget *m_others = nullptr;
-    QPushButton *m_add = nullptr, *m_remove = nullptr;
+    ui::TKelButton *m_add = nullptr, *m_remove = nullptr;
     QMenu *m_othersMenu = nullptr;
     QGroupBox *m_range = nullptr, *m_format = nullptr;
     QRadioButton *m_rangeAll = nullptr, *m_rangeCurrent = nullptr, *m_rangeFromTo = nullptr;
     QRadioButton *m_formatKrp = nullptr, *m_formatPdf = nullptr;
-    QPushButton *m_send = nullptr, *m_cancel = nullptr, *m_settings = nullptr;
+    ui::TKelButton *m_send = nullptr, *m_cancel = nullptr, *m_settings = nullptr;
 };
 
 } // namespace preview

@@ -5,10 +5,13 @@
 #include "preview/ArchivePanel.h"
 #include "preview/ExportMenu.h"
 #include "preview/MailPanel.h"
+#include "preview/PreviewLook.h"
 
 #include "dataset/Common.h"
 #include "pdf/PdfBox.h"
 #include "printout/PdfExport.h"
+#include "ui/KelGradient.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
@@ -33,11 +36,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStyle>
-#include <QToolButton>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -51,7 +51,8 @@ using namespace printout;
 namespace {
 
 // Texts of the window: control name, caption and hint in French and English. The zoom box's
-// items come first as its list rows.
+// items come first as its list rows. The toolbar's glyphs say what their buttons do: no
+// captions there, and assistive technologies name them by their hints.
 struct TControlText {
     const char *name;
     const char *frCaption, *enCaption;
@@ -59,30 +60,31 @@ struct TControlText {
 };
 
 const TControlText kControlTexts[] = {
-    {"BtnZoomIn", "+", "+", "Agrandir (Ctrl++)", "Zoom in (Ctrl++)"},
-    {"BtnZoomOut", "\u2212", "\u2212", "Réduire (Ctrl+-)", "Zoom out (Ctrl+-)"},
-    {"BtnFullPage", "Page", "Page", "Page entière (Ctrl+T)", "Full page (Ctrl+T)"},
-    {"BtnPageWidth", "\u2194", "\u2194", "Largeur de page (Ctrl+L)", "Page width (Ctrl+L)"},
-    {"BtnPreviousPrintout", "\u25C2", "\u25C2", "Document précédent (Ctrl+Shift+Gauche)", "Previous document (Ctrl+Shift+Left)"},
-    {"BtnNextPrintout", "\u25B8", "\u25B8", "Document suivant (Ctrl+Shift+Droite)", "Next document (Ctrl+Shift+Right)"},
-    {"BtnSelectPrintout", "\u2261", "\u2261", "Sélectionner un document", "Select a document"},
-    {"BtnClosePrintout", "X", "X", "Fermer le document en cours (Ctrl+Shift+X)", "Close active document (Ctrl+Shift+X)"},
+    {"BtnZoomIn", "", "", "Agrandir (Ctrl++)", "Zoom in (Ctrl++)"},
+    {"BtnZoomOut", "", "", "Réduire (Ctrl+-)", "Zoom out (Ctrl+-)"},
+    {"BtnFullPage", "", "", "Page entière (Ctrl+T)", "Full page (Ctrl+T)"},
+    {"BtnPageWidth", "", "", "Largeur de page (Ctrl+L)", "Page width (Ctrl+L)"},
+    {"BtnPreviousPrintout", "", "", "Document précédent (Ctrl+Shift+Gauche)", "Previous document (Ctrl+Shift+Left)"},
+    {"BtnNextPrintout", "", "", "Document suivant (Ctrl+Shift+Droite)", "Next document (Ctrl+Shift+Right)"},
+    {"BtnSelectPrintout", "", "", "Sélectionner un document", "Select a document"},
+    {"BtnClosePrintout", "", "", "Fermer le document en cours (Ctrl+Shift+X)", "Close active document (Ctrl+Shift+X)"},
     {"BtnFirstPage", "", "", "Première page (Début)", "First page (Home)"},
     {"BtnRewind", "", "", "Pages précédentes (Ctrl+Pg préc)", "Previous pages (Ctrl+PgUp)"},
     {"BtnPreviousPage", "", "", "Page précédente (Pg préc)", "Previous page (PgUp)"},
     {"BtnNextPage", "", "", "Page suivante (Pg suiv)", "Next page (PgDn)"},
     {"BtnFastForward", "", "", "Pages suivantes (Ctrl+Pg suiv)", "Next pages (Ctrl+PgDn)"},
     {"BtnLastPage", "", "", "Dernière page (Fin)", "Last page (End)"},
-    {"BtnPrint", "Imprimer", "Print", "Imprimer (Ctrl+Shift+P)", "Print (Ctrl+Shift+P)"},
-    {"BtnExport", "Exporter", "Export", "Exporter vers MS Word / MS Excel / Adobe Acrobat (Ctrl+W)",
+    {"BtnPrint", "", "", "Imprimer (Ctrl+Shift+P)", "Print (Ctrl+Shift+P)"},
+    {"BtnExport", "", "", "Exporter vers MS Word / MS Excel / Adobe Acrobat (Ctrl+W)",
      "Export to MS Word / MS Excel / Adobe Acrobat (Ctrl+W)"},
-    {"SBArchive", "Archiver", "Archive", "Archiver le document (Ctrl+A)", "Archive document (Ctrl+A)"},
+    {"SBArchive", "", "", "Archiver le document (Ctrl+A)", "Archive document (Ctrl+A)"},
     {"BtnOpen", "", "", "Ouvrir un document (Ctrl+Shift+O)", "Open a document (Ctrl+Shift+O)"},
     {"BtnSaveToDisk", "", "", "Sauvegarder (Ctrl+Shift+S)", "Save (Ctrl+Shift+S)"},
-    {"BtnSendMail", "Courriel", "E-mail", "Envoyer par courriel (Ctrl+E)", "Send via email (Ctrl+E)"},
-    {"BtnSendMailMulti", "Courriel multiple", "Multiple e-mail", "Envoyer par courriel multiple (Ctrl+Shift+E)",
+    {"BtnSendMail", "", "", "Envoyer par courriel (Ctrl+E)", "Send via email (Ctrl+E)"},
+    {"BtnSendMailMulti", "", "", "Envoyer par courriel multiple (Ctrl+Shift+E)",
      "Send multiple e-mail (Ctrl+Shift+E)"},
-    {"BtnFind", "Rechercher", "Find", "Rechercher (Ctrl+Shift+F)", "Find text (Ctrl+Shift+F)"},
+    {"BtnFind", "", "", "Rechercher (Ctrl+Shift+F)", "Find text (Ctrl+Shift+F)"},
+    {"SearchClose", "", "", "Fermer", "Close"},
     {"SearchLabel", "Rechercher", "Text to find", nullptr, nullptr},
     {"SearchButton", "Lancer la recherche", "Find", nullptr, nullptr},
     {"ChBMatchCase", "Respecter la casse", "Match case", nullptr, nullptr},
@@ -189,33 +191,31 @@ TFPrintPreview *TFPrintPreview::ShowInMdi(QMdiArea *area, std::unique_ptr<TPrint
     return preview;
 }
 
-QToolButton *TFPrintPreview::AddButton(const char *name, const QString &text, int icon)
+ui::TKelSpeedButton *TFPrintPreview::AddButton(const char *name, int width)
 {
-    auto *b = new QToolButton(m_toolBar);
+    auto *b = new ui::TKelSpeedButton(m_toolBar);
+    ui::UseToolbarLook(*b);
     b->setObjectName(QLatin1String(name));
-    b->setText(text);
-    b->setAutoRaise(true);
-    b->setFixedHeight(30);
-    if (icon >= 0) {
-        b->setIcon(style()->standardIcon(QStyle::StandardPixmap(icon)));
-        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    }
+    b->SetPNGObject(ToolbarGlyph(QLatin1String(name)));
+    b->setFixedSize(width, kButtonSize);
     m_toolBar->layout()->addWidget(b);
     return b;
 }
 
 void TFPrintPreview::CreateToolBar()
 {
-    m_toolBar = new QWidget(this);
+    m_toolBar = new ui::TKelGradient(this);
     m_toolBar->setObjectName(QStringLiteral("ToolBar"));
+    UsePanelGradient(*m_toolBar);
     m_toolBar->setFixedHeight(36);
     auto *row = new QHBoxLayout(m_toolBar);
-    row->setContentsMargins(4, 2, 4, 2);
+    row->setContentsMargins(4, 3, 4, 3);
     row->setSpacing(2);
-    connect(AddButton("BtnZoomIn", QStringLiteral("+"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnZoomInClick);
-    connect(AddButton("BtnZoomOut", QStringLiteral("\u2212"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnZoomOutClick);
-    connect(AddButton("BtnFullPage", QStringLiteral("Page"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFullPageClick);
-    connect(AddButton("BtnPageWidth", QStringLiteral("\u2194"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPageWidthClick);
+    auto command = [this](const char *name, auto slot) { connect(AddButton(name), &QAbstractButton::clicked, this, slot); };
+    command("BtnZoomIn", &TFPrintPreview::BtnZoomInClick);
+    command("BtnZoomOut", &TFPrintPreview::BtnZoomOutClick);
+    command("BtnFullPage", &TFPrintPreview::BtnFullPageClick);
+    command("BtnPageWidth", &TFPrintPreview::BtnPageWidthClick);
     m_zoomBox = new QComboBox(m_toolBar);
     m_zoomBox->setObjectName(QStringLiteral("ComboBox"));
     m_zoomBox->setEditable(true);
@@ -227,39 +227,36 @@ void TFPrintPreview::CreateToolBar()
     m_zoomBox->installEventFilter(this);
     m_zoomBox->lineEdit()->installEventFilter(this);
     row->addWidget(m_zoomBox);
-    connect(AddButton("BtnPreviousPrintout", QStringLiteral("\u25C2"), -1), &QToolButton::clicked, this,
-            &TFPrintPreview::BtnPreviousPrintoutClick);
-    connect(AddButton("BtnNextPrintout", QStringLiteral("\u25B8"), -1), &QToolButton::clicked, this,
-            &TFPrintPreview::BtnNextPrintoutClick);
-    QToolButton *list = AddButton("BtnSelectPrintout", QStringLiteral("\u2261"), -1);
+    command("BtnPreviousPrintout", &TFPrintPreview::BtnPreviousPrintoutClick);
+    command("BtnNextPrintout", &TFPrintPreview::BtnNextPrintoutClick);
+    ui::TKelSpeedButton *list = AddButton("BtnSelectPrintout");
     m_documentMenu = new QMenu(this);
     // The list opens on the right button only; a plain click does nothing.
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this,
             [this, list](const QPoint &pos) { m_documentMenu->popup(list->mapToGlobal(pos)); });
-    connect(AddButton("BtnClosePrintout", QStringLiteral("X"), -1), &QToolButton::clicked, this,
-            &TFPrintPreview::BtnClosePrintoutClick);
-    connect(AddButton("BtnFirstPage", {}, QStyle::SP_MediaSkipBackward), &QToolButton::clicked, this, &TFPrintPreview::BtnFirstPageClick);
-    connect(AddButton("BtnRewind", {}, QStyle::SP_MediaSeekBackward), &QToolButton::clicked, this, &TFPrintPreview::BtnRewindClick);
-    connect(AddButton("BtnPreviousPage", {}, QStyle::SP_ArrowLeft), &QToolButton::clicked, this, &TFPrintPreview::BtnPreviousPageClick);
-    connect(AddButton("BtnNextPage", {}, QStyle::SP_ArrowRight), &QToolButton::clicked, this, &TFPrintPreview::BtnNextPageClick);
-    connect(AddButton("BtnFastForward", {}, QStyle::SP_MediaSeekForward), &QToolButton::clicked, this, &TFPrintPreview::BtnFastForwardClick);
-    connect(AddButton("BtnLastPage", {}, QStyle::SP_MediaSkipForward), &QToolButton::clicked, this, &TFPrintPreview::BtnLastPageClick);
+    command("BtnClosePrintout", &TFPrintPreview::BtnClosePrintoutClick);
+    command("BtnFirstPage", &TFPrintPreview::BtnFirstPageClick);
+    command("BtnRewind", &TFPrintPreview::BtnRewindClick);
+    command("BtnPreviousPage", &TFPrintPreview::BtnPreviousPageClick);
+    command("BtnNextPage", &TFPrintPreview::BtnNextPageClick);
+    command("BtnFastForward", &TFPrintPreview::BtnFastForwardClick);
+    command("BtnLastPage", &TFPrintPreview::BtnLastPageClick);
     m_pageIndicator = new QLabel(m_toolBar);
     m_pageIndicator->setObjectName(QStringLiteral("PageIndicator"));
     m_pageIndicator->setMinimumWidth(110);
     m_pageIndicator->setAlignment(Qt::AlignCenter);
     row->addWidget(m_pageIndicator);
-    connect(AddButton("BtnPrint", QStringLiteral("Imprimer"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnPrintClick);
-    m_exportMenu = new TExportMenu(AddButton("BtnExport", QStringLiteral("Exporter"), -1), [this] { return m_current; },
+    command("BtnPrint", &TFPrintPreview::BtnPrintClick);
+    // Wider than the others: the arrow of its menu sits beside the glyph.
+    m_exportMenu = new TExportMenu(AddButton("BtnExport", kButtonSize + 12), [this] { return m_current; },
                                    [this] { return French(); });
-    connect(AddButton("SBArchive", QStringLiteral("Archiver"), -1), &QToolButton::clicked, this, &TFPrintPreview::ShowArchivePanel);
-    connect(AddButton("BtnOpen", {}, QStyle::SP_DialogOpenButton), &QToolButton::clicked, this, &TFPrintPreview::BtnOpenClick);
-    connect(AddButton("BtnSaveToDisk", {}, QStyle::SP_DialogSaveButton), &QToolButton::clicked, this, &TFPrintPreview::BtnSaveToDiskClick);
-    connect(AddButton("BtnSendMail", QStringLiteral("Courriel"), -1), &QToolButton::clicked, this, [this] { OpenMailPanel(false); });
-    connect(AddButton("BtnSendMailMulti", QStringLiteral("Courriel multiple"), -1), &QToolButton::clicked, this,
-            [this] { OpenMailPanel(true); });
-    connect(AddButton("BtnFind", QStringLiteral("Rechercher"), -1), &QToolButton::clicked, this, &TFPrintPreview::BtnFindClick);
+    command("SBArchive", &TFPrintPreview::ShowArchivePanel);
+    command("BtnOpen", &TFPrintPreview::BtnOpenClick);
+    command("BtnSaveToDisk", &TFPrintPreview::BtnSaveToDiskClick);
+    connect(AddButton("BtnSendMail"), &QAbstractButton::clicked, this, [this] { OpenMailPanel(false); });
+    connect(AddButton("BtnSendMailMulti"), &QAbstractButton::clicked, this, [this] { OpenMailPanel(true); });
+    command("BtnFind", &TFPrintPreview::BtnFindClick);
     m_progress = new QProgressBar(m_toolBar);
     m_progress->setObjectName(QStringLiteral("ProgressBar"));
     m_progress->setFixedWidth(120);
@@ -332,7 +329,10 @@ void TFPrintPreview::CreateWordList()
 
 bool TFPrintPreview::French() const { return !m_multiLang || m_multiLang->ActiveLanguage() == 0; }
 
-QToolButton *TFPrintPreview::Button(const char *name) const { return findChild<QToolButton *>(QLatin1String(name)); }
+ui::TKelSpeedButton *TFPrintPreview::Button(const char *name) const
+{
+    return findChild<ui::TKelSpeedButton *>(QLatin1String(name));
+}
 
 void TFPrintPreview::InstallHandlers(TPrintout &p)
 {

@@ -27,11 +27,11 @@ class QMdiSubWindow;
 class QMenu;
 class QPrintDialog;
 class QProgressBar;
-class QPushButton;
 class QScrollArea;
-class QToolButton;
 
 namespace ui {
+class TKelGradient;
+class TKelSpeedButton;
 class TMultiLang;
 }
 
@@ -125,7 +125,7 @@ public:
     static void SetPrintDialogHook(std::function<int(QPrintDialog &)> hook);
 
     // Controls, for the tests and the screens.
-    QToolButton *Button(const char *name) const;
+    ui::TKelSpeedButton *Button(const char *name) const;
     QComboBox *ZoomBox() const { return m_zoomBox; }
     QLabel *PageIndicator() const { return m_pageIndicator; }
     QScrollArea *ScrollBox() const { return m_scrollBox; }
@@ -168,11 +168,13 @@ private slots:
     void BtnSearchClick();
 
 private:
+    static constexpr int kButtonSize = 30;   // toolbar buttons: square glyph buttons, 30 high
+
     void CreateToolBar();
     void CreatePageArea();
     void CreateMailPanel();
     void CreateWordList();
-    QToolButton *AddButton(const char *name, const QString &text, int icon);
+    ui::TKelSpeedButton *AddButton(const char *name, int width = kButtonSize);
     void InstallHandlers(printout::TPrintout &printout);
     void Progress(printout::TPrintout &printout, int step, const QString &text, int total);
     void AfterPageChange(printout::TPrintout &printout, int page);
@@ -200,7 +202,7 @@ private:
     QString m_hint;
 
     ui::TMultiLang *m_multiLang = nullptr;
-    QWidget *m_toolBar = nullptr;
+    ui::TKelGradient *m_toolBar = nullptr;
     QComboBox *m_zoomBox = nullptr;
     QLabel *m_pageIndicator = nullptr;
     QProgressBar *m_progress = nullptr;

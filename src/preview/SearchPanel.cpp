@@ -1,6 +1,8 @@
 #include "preview/SearchPanel.h"
 
+#include "preview/PreviewLook.h"
 #include "printout/Player.h"
+#include "ui/KelButton.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
 
@@ -9,28 +11,27 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace preview {
 
 TSearchPanel::TSearchPanel(QWidget *parent)
-    : QWidget(parent)
+    : ui::TKelGradient(parent)
 {
     setObjectName(QStringLiteral("SearchPanel"));
+    UsePanelGradient(*this);
     setFixedWidth(kWidth);
-    setAutoFillBackground(true);
     auto *v = new QVBoxLayout(this);
     auto *top = new QHBoxLayout;
     m_label = new QLabel(QStringLiteral("Rechercher"), this);
     m_label->setObjectName(QStringLiteral("SearchLabel"));
     top->addWidget(m_label, 1);
-    auto *close = new QToolButton(this);
+    auto *close = new ui::TKelSpeedButton(this);
+    ui::UseToolbarLook(*close);
     close->setObjectName(QStringLiteral("SearchClose"));
-    close->setText(QStringLiteral("X"));
-    close->setAutoRaise(true);
-    connect(close, &QToolButton::clicked, this, [this] {
+    close->SetPNGObject(ToolbarGlyph(close->objectName()));
+    close->setFixedSize(24, 24);
+    connect(close, &QAbstractButton::clicked, this, [this] {
         hide();
         emit Closed();
     });
@@ -40,9 +41,14 @@ TSearchPanel::TSearchPanel(QWidget *parent)
     m_edit->setObjectName(QStringLiteral("SearchEdit"));
     connect(m_edit, &QLineEdit::returnPressed, this, &TSearchPanel::SearchAsked);
     v->addWidget(m_edit);
-    m_button = new QPushButton(QStringLiteral("Lancer la recherche"), this);
+    m_button = new ui::TKelButton(this);
+    ui::UseDialogLook(*m_button);
     m_button->setObjectName(QStringLiteral("SearchButton"));
-    connect(m_button, &QPushButton::clicked, this, &TSearchPanel::SearchAsked);
+    m_button->SetKind(ui::bkFind);
+    m_button->SetModalResult(ui::mrNone);
+    m_button->setText(QStringLiteral("Lancer la recherche"));
+    m_button->setFixedHeight(25);
+    connect(m_button, &QAbstractButton::clicked, this, &TSearchPanel::SearchAsked);
     v->addWidget(m_button);
     m_matchCase = new QCheckBox(QStringLiteral("Respecter la casse"), this);
     m_matchCase->setObjectName(QStringLiteral("ChBMatchCase"));

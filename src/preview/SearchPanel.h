@@ -4,8 +4,9 @@
 
 #include "printout/Printout.h"
 
+#include "ui/KelGradient.h"
+
 #include <QRectF>
-#include <QWidget>
 
 #include <vector>
 
@@ -13,7 +14,10 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPushButton;
+
+namespace ui {
+class TKelButton;
+}
 
 namespace preview {
 
@@ -23,7 +27,7 @@ struct TFindWords {
     QRectF rect;
 };
 
-class TSearchPanel : public QWidget {
+class TSearchPanel : public ui::TKelGradient {
     Q_OBJECT
 public:
     static constexpr int kWidth = 215;
@@ -57,7 +61,7 @@ signals:
 private:
     QLabel *m_label = nullptr;
     QLineEdit *m_edit = nullptr;
-    QPushButton *m_button = nullptr;
+    ui::TKelButton *m_button = nullptr;
     QCheckBox *m_matchCase = nullptr;
     QCheckBox *m_wholeWords = nullptr;
     QListWidget *m_list = nullptr;

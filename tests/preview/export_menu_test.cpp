@@ -4,6 +4,7 @@
 #include "preview/ExportMenu.h"
 #include "preview/Preview.h"
 
+#include "ui/KelSpeedButton.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 
@@ -16,7 +17,6 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QTest>
-#include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(PreviewExport, ButtonMenuDialogAndOpen)
 {
     TFPrintPreview w(nullptr, TwoPages());
     w.show();
-    QToolButton *button = w.Button("BtnExport");
+    ui::TKelSpeedButton *button = w.Button("BtnExport");
     ASSERT_NE(button, nullptr);
     // Between print and archive on the toolbar.
     QLayout *bar = button->parentWidget()->layout();

@@ -12,9 +12,11 @@
 #include "delivery/MailSender.h"
 #include "preview/InternetSettingsForm.h"
 #include "preview/MailPanel.h"
+#include "ui/KelButton.h"
 #include "ui/MessageBoxes.h"
 
 #include "SmtpTestServer.h"
+
 #include "TestSupport.h"
 
 #include <QApplication>
@@ -25,11 +27,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
 #include <QTest>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace printout;
@@ -254,6 +254,20 @@ TEST_F(MailPanel, SenderDefaultsAndTheSettingsDialogKeepThePasswordOutOfTheFile)
     EXPECT_FALSE(text.contains("motdepasse"));
 }
 
+TEST_F(MailPanel, SettingsDialogOkSavesBeforeItClosesAndCancelWritesNothing)
+{
+    for (const bool ok : {false, true}) {
+        preview::TInternetSettingsForm form(nullptr, false);
+        EXPECT_EQ(form.CancelButton()->text(), QStringLiteral("Cancel"));
+        form.show();
+        form.SmtpServer()->setText(QStringLiteral("smtp.ailleurs.qc.ca"));
+        QTest::mouseClick(ok ? form.OkButton() : form.CancelButton(), Qt::LeftButton);
+        EXPECT_FALSE(form.isVisible()) << ok;
+        EXPECT_EQ(form.result(), ok ? ui::mrOk : ui::mrCancel);
+        EXPECT_EQ(delivery::LoadInternetSettings().smtpServer, ok ? QStringLiteral("smtp.ailleurs.qc.ca") : QString());
+    }
+}
+
 TEST_F(MailPanel, PasswordIsAskedWhenTheServerWantsALoginAndKeptOnlyForTheRun)
 {
     REQUIRE_SMTP_SERVER();
@@ -308,10 +322,10 @@ TEST_F(MailPanel, OtherFilesGoToTheCurrentPageOrToEveryPageAsAnswered)
     QStringList chosen{a, m_dir->filePath(QStringLiteral("missing.txt"))};
     TMailPanel::SetFileDialogHook([&] { return chosen; });
     m_answer = QMessageBox::No;
-    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
+    QTest::mouseClick(panel->findChild<QAbstractButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
     chosen = {b};
     m_answer = QMessageBox::Yes;
-    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
+    QTest::mouseClick(panel->findChild<QAbstractButton *>(QStringLiteral("BtnAddFile")), Qt::LeftButton);
     TMailPanel::SetFileDialogHook({});
     TPrintout *p = w->Current();
     EXPECT_EQ(p->Page(0).Attachments(), (QStringList{a, b}));
@@ -322,7 +336,7 @@ TEST_F(MailPanel, OtherFilesGoToTheCurrentPageOrToEveryPageAsAnswered)
     // Removing for the current recipient only leaves the other pages' lists alone.
     panel->OtherFiles()->item(0)->setSelected(true);
     m_answer = QMessageBox::No;
-    QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("BtnRemoveFile")), Qt::LeftButton);
+    QTest::mouseClick(panel->findChild<QAbstractButton *>(QStringLiteral("BtnRemoveFile")), Qt::LeftButton);
     QTest::keyClick(w.get(), Qt::Key_PageDown);
     EXPECT_TRUE(p->Page(1).Attachments().isEmpty());
     EXPECT_EQ(p->Page(2).Attachments(), (QStringList{b}));

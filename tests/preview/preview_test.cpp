@@ -7,6 +7,9 @@
 #include "delivery/Archive.h"
 #include "delivery/KelStream.h"
 #include "preview/ArchivePanel.h"
+#include "preview/ExportMenu.h"
+#include "ui/Accessibility.h"
+#include "ui/KelButton.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 
@@ -23,7 +26,6 @@
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QPushButton>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -32,7 +34,6 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -350,6 +351,37 @@ TEST(Preview, ToolbarHintsInBothLanguages)
     EXPECT_EQ(w.Button("SBArchive")->toolTip(), QStringLiteral("Archiver le document (Ctrl+A)"));
     EXPECT_EQ(w.Button("BtnExport")->toolTip(), QStringLiteral("Exporter vers MS Word / MS Excel / Adobe Acrobat (Ctrl+W)"));
     EXPECT_EQ(w.Button("BtnSendMailMulti")->toolTip(), QStringLiteral("Envoyer par courriel multiple (Ctrl+Shift+E)"));
+}
+
+TEST(Preview, ToolbarGlyphButtonsAndTheirMenus)
+{
+    TFPrintPreview w(nullptr, Lease(2, QStringLiteral("Premier")));
+    w.AddDocument(Lease(1, QStringLiteral("Second")));
+    w.show();
+    // Glyphs without captions: each its own image, named for assistive technologies by its hint.
+    const auto buttons = w.findChild<QWidget *>(QStringLiteral("ToolBar"))->findChildren<ui::TKelSpeedButton *>();
+    ASSERT_EQ(buttons.size(), 22);
+    for (ui::TKelSpeedButton *b : buttons) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_FALSE(b->PNGObject().isNull());
+        EXPECT_TRUE(b->text().isEmpty());
+        EXPECT_EQ(b->height(), 30);
+        EXPECT_EQ(ui::AccessibleName(*b), b->toolTip());
+        for (ui::TKelSpeedButton *other : buttons)
+            EXPECT_TRUE(other == b || other->PNGObject() != b->PNGObject()) << other->objectName().toStdString();
+    }
+    // The export menu drops on a click; the document list opens on the right button only.
+    QTest::mouseClick(w.Button("BtnExport"), Qt::LeftButton);
+    EXPECT_TRUE(w.ExportMenu()->Menu()->isVisible());
+    w.ExportMenu()->Menu()->hide();
+    // Through the window, as the platform sends them, so that the right button makes its menu event.
+    const QPoint list = w.Button("BtnSelectPrintout")->mapTo(&w, QPoint(15, 15));
+    QTest::mouseClick(w.windowHandle(), Qt::LeftButton, {}, list);
+    EXPECT_FALSE(w.DocumentMenu()->isVisible());
+    EXPECT_EQ(w.Current()->Title(), QStringLiteral("Second"));
+    QTest::mouseClick(w.windowHandle(), Qt::RightButton, {}, list);
+    EXPECT_TRUE(w.DocumentMenu()->isVisible());
+    w.DocumentMenu()->hide();
 }
 
 TEST(Preview, PrintoutFilesSaveAndOpenAsFurtherDocuments)
