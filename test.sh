@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the services the tests need and runs every test:
-# the normal build, the sanitizer build and a short run of each fuzzer.
+# the normal build, the sanitizer build, the buttons' thread under ThreadSanitizer and a short
+# run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
@@ -67,6 +68,13 @@ echo "== tests under sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$(pwd)/tests/lsan.supp" \
   ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+
+echo "== the buttons' fading thread under ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAIL_TSAN=ON -DBAIL_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs" --target ui_tests
+# Qt itself is not instrumented: what its own thread pool does is not ours to judge.
+QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1:ignore_noninstrumented_modules=1 \
+  ./build-tsan/tests/ui_tests --gtest_filter='KelSpeedButton.*:KelButton.*' || status=1
 
 echo "== fuzzers (${fuzz_seconds}s each)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
