@@ -255,7 +255,6 @@ QColor BlendFace(const QColor &normal, const QColor &hot, int fade)
 TKelButtonThread::TKelButtonThread(QObject *control, std::function<void(QObject *)> callback)
     : m_control(control)
     , m_callback(std::move(callback))
-    , m_thread([this] { Run(); })
 {
 }
 
@@ -272,6 +271,10 @@ void TKelButtonThread::Resume()
         std::lock_guard lock(m_mutex);
         m_suspended = false;
     }
+    // The system thread starts with the first fade: a window full of buttons that the mouse
+    // never leaves costs no threads.
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { Run(); });
     m_wake.notify_all();
 }
 

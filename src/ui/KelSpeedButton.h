@@ -63,7 +63,8 @@ QColor BlendFace(const QColor &normal, const QColor &hot, int fade);
 
 // Sleeps 30 ms and hands a tick to the user-interface thread, over and over, while resumed.
 // It never touches the control: the tick runs there, through the control's event queue, and a
-// tick still queued when the control goes away is dropped with it. Created suspended.
+// tick still queued when the control goes away is dropped with it. Created suspended; Resume
+// and Terminate are called from the user-interface thread.
 class TKelButtonThread {
 public:
     TKelButtonThread(QObject *control, std::function<void(QObject *)> callback);
