@@ -7,6 +7,7 @@
 #include "ui/KelSpeedButton.h"
 #include "ui/MLBase.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -103,7 +104,7 @@ int main(int argc, char **argv)
         w.ShowHit(0);
         ok &= Save(w, dir + QStringLiteral("/preview-%1-search.png").arg(lang));
         // The mouse comes over the archive button and the panel opens; the button stays lit.
-        w.SearchPanel()->hide();
+        w.SearchPanel()->findChild<QAbstractButton *>(QStringLiteral("SearchClose"))->click();
         w.Current()->SetCurrentPage(2);
         ui::TKelSpeedButton *archive = w.Button("SBArchive");
         QEnterEvent enter(QPointF(15, 15), QPointF(15, 15), archive->mapToGlobal(QPointF(15, 15)));
@@ -111,7 +112,7 @@ int main(int argc, char **argv)
         w.ShowArchivePanel();
         ok &= Save(w, dir + QStringLiteral("/preview-%1-archive.png").arg(lang));
         QWidget *toolBar = w.findChild<QWidget *>(QStringLiteral("ToolBar"));
-        const QPixmap bar = toolBar->grab(QRect(0, 0, 760, toolBar->height()));
+        const QPixmap bar = toolBar->grab(QRect(0, 0, w.Button("BtnFind")->geometry().right() + 4, toolBar->height()));
         const QString barPath = dir + QStringLiteral("/preview-%1-toolbar.png").arg(lang);
         const bool barSaved = bar.scaled(bar.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(barPath, "PNG");
         std::printf("%s %s\n", barSaved ? "wrote" : "FAILED", barPath.toLocal8Bit().constData());
