@@ -1,7 +1,8 @@
 // The eight pages of the Annex window, whole, in French and in English, over an elderly
 // demo lease:
 //   annex_screens [folder]   (default: screens/ beside the program)
-// Files: annex_<language>_page<n>.png and annex_<language>_window.png.
+// Files: annex_<language>_page<n>.png, annex_<language>_window.png and
+// annex_<language>_window_hot.png (the mouse over the return button).
 
 #include "dataset/Common.h"
 #include "dataset/Table.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -67,6 +69,19 @@ int main(int argc, char **argv)
             form.show();
             QCoreApplication::processEvents();
             ok = Save(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
+            // Once more with the mouse over the return button.
+            if (auto *retour = form.findChild<QWidget *>(QStringLiteral("Pb_Retour"))) {
+                const QPointF inside = QRectF(retour->rect()).center();
+                QEnterEvent enter(inside, inside, retour->mapToGlobal(inside));
+                QCoreApplication::sendEvent(retour, &enter);
+                QCoreApplication::processEvents();
+                ok = Save(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
+                QEvent leave(QEvent::Leave);
+                QCoreApplication::sendEvent(retour, &leave);
+            } else {
+                std::fprintf(stderr, "no return button\n");
+                ok = false;
+            }
             for (int p = 0; p < entry::TAnnexeForm::kPageCount; ++p) {
                 form.Pages()->setCurrentIndex(p);
                 QCoreApplication::processEvents();

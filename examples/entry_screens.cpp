@@ -1,5 +1,6 @@
 // Pictures of the lessor window, the lessor picker, the configuration dialog, the rent
-// amount dialog and the lease search, in French and in English, on a demo data folder:
+// amount dialog and the lease search, in French and in English, on a demo data folder; the
+// picker and the rent amount dialog a second time with the mouse over one of their buttons:
 //   entry_screens [output folder]   (default: screens/ in the current folder)
 
 #include "app/Config.h"
@@ -15,18 +16,29 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QTemporaryDir>
 
 #include <cstdio>
 
 namespace {
 
-bool Save(QWidget &w, const QString &path)
+// The window as shown; with hover, once more with the mouse over that button (path-hot.png).
+bool Save(QWidget &w, const QString &path, QWidget *hover = nullptr)
 {
     w.show();
     QApplication::processEvents();
-    const bool ok = w.grab().save(path);
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    bool ok = w.grab().save(path + QStringLiteral(".png"));
+    std::printf("%s %s.png\n", ok ? "wrote" : "FAILED", qPrintable(path));
+    if (hover) {
+        const QPointF inside = QRectF(hover->rect()).center();
+        QEnterEvent enter(inside, inside, hover->mapToGlobal(inside));
+        QCoreApplication::sendEvent(hover, &enter);
+        QApplication::processEvents();
+        const bool hot = w.grab().save(path + QStringLiteral("-hot.png"));
+        std::printf("%s %s-hot.png\n", hot ? "wrote" : "FAILED", qPrintable(path));
+        ok = ok && hot;
+    }
     w.hide();
     return ok;
 }
@@ -50,24 +62,24 @@ int main(int argc, char **argv)
             const QString suffix = QLatin1String(language[0] == 'F' ? "fr" : "en");
             {
                 entry::TLocateurForm lessors;
-                ok &= Save(lessors, out + QStringLiteral("/lessor-") + suffix + QStringLiteral(".png"));
+                ok &= Save(lessors, out + QStringLiteral("/lessor-") + suffix);
             }
             {
                 entry::TPickLocDlg picker(nullptr, entry::TPickLocDlg::TOwnerKind::Lease, 3);
-                ok &= Save(picker, out + QStringLiteral("/lessor-picker-") + suffix + QStringLiteral(".png"));
+                ok &= Save(picker, out + QStringLiteral("/lessor-picker-") + suffix, picker.SelectButton());
             }
             {
                 app::TConfigForm config;
-                ok &= Save(config, out + QStringLiteral("/configuration-") + suffix + QStringLiteral(".png"));
+                ok &= Save(config, out + QStringLiteral("/configuration-") + suffix);
             }
             {
                 entry::TInputMntDlg amount;
                 amount.SetAmount(725.5);
-                ok &= Save(amount, out + QStringLiteral("/rent-amount-") + suffix + QStringLiteral(".png"));
+                ok &= Save(amount, out + QStringLiteral("/rent-amount-") + suffix, amount.CancelButton());
             }
             {
                 app::TFindBailDlg search;
-                ok &= Save(search, out + QStringLiteral("/lease-search-") + suffix + QStringLiteral(".png"));
+                ok &= Save(search, out + QStringLiteral("/lease-search-") + suffix);
             }
         }
         return ok ? 0 : 1;

@@ -8,6 +8,7 @@
 #include "dataset/Table.h"
 #include "db/AnnexRows.h"
 #include "ui/EditHelpers.h"
+#include "ui/KelButton.h"
 #include "ui/MLang.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -150,9 +150,13 @@ TAnnexeForm::TAnnexeForm(QWidget *owner, dataset::TTable &annexe)
     }
     layout->addWidget(m_pages, 1);
     auto *bottom = new QHBoxLayout;
-    auto *retour = new QPushButton(QStringLiteral("&Retour au bail"), this);
+    // Closes with OK through done(), which writes what is typed into the row first.
+    auto *retour = new ui::TKelButton(this);
     retour->setObjectName(QStringLiteral("Pb_Retour"));
-    connect(retour, &QPushButton::clicked, this, &QDialog::accept);
+    ui::UseDialogLook(*retour);
+    retour->SetKind(ui::bkOK);
+    retour->setText(QStringLiteral("&Retour au bail"));
+    retour->setFixedSize(170, 30);
     bottom->addStretch(1);
     bottom->addWidget(retour);
     layout->addLayout(bottom);
@@ -586,7 +590,7 @@ void TAnnexeForm::SetEnglishCaptions()
         title->setFont(big);
     }
     setWindowTitle(QStringLiteral("Schedule to the lease"));
-    if (auto *retour = findChild<QPushButton *>(QStringLiteral("Pb_Retour")))
+    if (auto *retour = findChild<ui::TKelButton *>(QStringLiteral("Pb_Retour")))
         retour->setText(QStringLiteral("&Return to the lease"));
     for (auto *group : findChildren<dataset::TDBRadioGroup *>())
         group->SetItems({QStringLiteral("Yes"), QStringLiteral("No")});

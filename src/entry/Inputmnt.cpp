@@ -2,6 +2,7 @@
 
 #include "dataset/Common.h"
 #include "dataset/Field.h"
+#include "ui/KelButton.h"
 #include "ui/MessageBoxes.h"
 
 #include <QGuiApplication>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -21,6 +21,7 @@ namespace entry {
 namespace {
 
 constexpr int kMaxChars = 9;
+constexpr QSize kButtonSize(100, 30);
 
 bool French()
 {
@@ -48,11 +49,22 @@ TInputMntDlg::TInputMntDlg(QWidget *owner)
     E_Montant->setAlignment(Qt::AlignRight);
     E_Montant->installEventFilter(this);
     L_E_Montant->setBuddy(E_Montant);
-    Pb_Ok = new QPushButton(QStringLiteral("&Ok"), this);
+    // Stock OK and Cancel: their results close the dialog through done(), which checks the
+    // amount; Cancel puts the opening amount back first, so it always closes.
+    Pb_Ok = new ui::TKelButton(this);
     Pb_Ok->setObjectName(QStringLiteral("Pb_Ok"));
-    Pb_Ok->setDefault(true);
-    Pb_Annuler = new QPushButton(this);
+    ui::UseDialogLook(*Pb_Ok);
+    Pb_Ok->SetKind(ui::bkOK);
+    Pb_Ok->setText(QStringLiteral("&Ok"));
+    Pb_Ok->SetDefault(true);
+    Pb_Ok->setFixedSize(kButtonSize);
+    Pb_Annuler = new ui::TKelButton(this);
     Pb_Annuler->setObjectName(QStringLiteral("Pb_Annuler"));
+    ui::UseDialogLook(*Pb_Annuler);
+    Pb_Annuler->SetKind(ui::bkCancel);
+    Pb_Annuler->SetCancel(true);
+    Pb_Annuler->setFixedSize(kButtonSize);
+    Pb_Annuler->OnClick = [this](ui::TKelButtonFace &) { Pb_AnnulerClick(); };
 
     const bool french = French();
     setWindowTitle(french ? QStringLiteral("Confirmation du montant de loyer") : QStringLiteral("Rent amount confirmation"));
@@ -81,8 +93,6 @@ TInputMntDlg::TInputMntDlg(QWidget *owner)
         }
     });
     connect(E_Montant, &QLineEdit::textChanged, this, [this](const QString &text) { m_lastText = text; });
-    connect(Pb_Ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Pb_Annuler, &QPushButton::clicked, this, [this] { Pb_AnnulerClick(); });
 }
 
 TInputMntDlg::~TInputMntDlg() = default;
@@ -157,7 +167,6 @@ void TInputMntDlg::Pb_AnnulerClick()
 {
     m_amount = m_savedAmount;
     ShowAmount(m_savedAmount);
-    reject();
 }
 
 void TInputMntDlg::done(int result)

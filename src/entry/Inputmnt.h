@@ -2,13 +2,14 @@
 // The rent amount dialog: confirms, as a number, the rent of a lease whose Annex adds its
 // services to it. It touches no table: the lease window writes the result into the Annex.
 
+#include "ui/KelButton.h"
+
 #include <QDialog>
 
 #include <optional>
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace entry {
 
@@ -27,8 +28,8 @@ public:
     static std::optional<double> Ask(QWidget *owner, double amount);
 
     QLineEdit *AmountEdit() const { return E_Montant; }
-    QPushButton *OkButton() const { return Pb_Ok; }
-    QPushButton *CancelButton() const { return Pb_Annuler; }
+    ui::TKelButton *OkButton() const { return Pb_Ok; }
+    ui::TKelButton *CancelButton() const { return Pb_Annuler; }
 
     // Closing converts the text; a text that is no number keeps the dialog open.
     void done(int result) override;
@@ -49,8 +50,8 @@ private:
     QString m_lastText;       // the field before the last edit, for the length limit
     QLabel *L_E_Montant = nullptr;
     QLineEdit *E_Montant = nullptr;
-    QPushButton *Pb_Ok = nullptr;
-    QPushButton *Pb_Annuler = nullptr;
+    ui::TKelButton *Pb_Ok = nullptr;
+    ui::TKelButton *Pb_Annuler = nullptr;
 };
 
 } // namespace entry

@@ -6,10 +6,10 @@
 #include "dataset/Field.h"
 #include "db/FieldProps.h"
 #include "db/Schema.h"
+#include "ui/KelButton.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -36,6 +36,8 @@ const TPickColumn kColumns[] = {
     {"TELDOM", "Téléphone domicile", "Telephone (domicile)", 16},
     {"TELAUT", "Téléphone autre", "Telephone (other)", 13},
 };
+
+constexpr QSize kButtonSize(120, 30);
 
 bool French()
 {
@@ -76,13 +78,19 @@ TPickLocDlg::TPickLocDlg(QWidget *owner, TOwnerKind ownerKind, long long current
     DBGrid1->SetDataSource(&DsLocateur);
     DBGrid1->OnDblClick = [this](dataset::TDBGrid &) { DBGrid1DblClick(); };
 
-    PB_Selectionner = new QPushButton(this);
+    // Stock OK and Cancel buttons: their results close the dialog, Enter and Escape click them.
+    PB_Selectionner = new ui::TKelButton(this);
     PB_Selectionner->setObjectName(QStringLiteral("PB_Selectionner"));
-    PB_Selectionner->setDefault(true);
-    PB_Annuler = new QPushButton(this);
+    ui::UseDialogLook(*PB_Selectionner);
+    PB_Selectionner->SetKind(ui::bkOK);
+    PB_Selectionner->SetDefault(true);
+    PB_Selectionner->setFixedSize(kButtonSize);
+    PB_Annuler = new ui::TKelButton(this);
     PB_Annuler->setObjectName(QStringLiteral("PB_Annuler"));
-    connect(PB_Selectionner, &QPushButton::clicked, this, &QDialog::accept);
-    connect(PB_Annuler, &QPushButton::clicked, this, &QDialog::reject);
+    ui::UseDialogLook(*PB_Annuler);
+    PB_Annuler->SetKind(ui::bkCancel);
+    PB_Annuler->SetCancel(true);
+    PB_Annuler->setFixedSize(kButtonSize);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(DBNavigator1, 0, Qt::AlignLeft);

@@ -4,12 +4,11 @@
 
 #include "dataset/DataSource.h"
 #include "dataset/Table.h"
+#include "ui/KelButton.h"
 
 #include <QDialog>
 
 #include <optional>
-
-class QPushButton;
 
 namespace dataset {
 class TDBGrid;
@@ -33,7 +32,8 @@ public:
     int SelectedNumber() const;
 
     dataset::TDBGrid *Grid() const { return DBGrid1; }
-    QPushButton *SelectButton() const { return PB_Selectionner; }
+    ui::TKelButton *SelectButton() const { return PB_Selectionner; }
+    ui::TKelButton *CancelButton() const { return PB_Annuler; }
     dataset::TTable &LocateurTable() { return Locateur; }
 
     // Runs the picker modally; the picked number, or nullopt when cancelled.
@@ -47,8 +47,8 @@ private:
     dataset::TDataSource DsLocateur;
     dataset::TDBNavigator *DBNavigator1 = nullptr;
     dataset::TDBGrid *DBGrid1 = nullptr;
-    QPushButton *PB_Selectionner = nullptr;
-    QPushButton *PB_Annuler = nullptr;
+    ui::TKelButton *PB_Selectionner = nullptr;
+    ui::TKelButton *PB_Annuler = nullptr;
 };
 
 } // namespace entry

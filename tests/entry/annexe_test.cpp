@@ -10,13 +10,13 @@
 #include "db/LeaseRules.h"
 #include "entry/Annexe.h"
 #include "entry/Bailstd.h"
+#include "ui/KelButton.h"
 #include "ui/MLBase.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLocale>
-#include <QPushButton>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
@@ -159,7 +159,7 @@ TEST_F(AnnexeTest, NewAnnexOpensUntickedOnPageOneWithEveryRowControl)
         EXPECT_EQ(w.form->Pages()->tabText(p), QStringLiteral("Page %1").arg(p + 1));
     EXPECT_EQ(w.form->Pages()->currentIndex(), 0);
     EXPECT_EQ(w.Find(QStringLiteral("E_Nobail"))->focusPolicy(), Qt::NoFocus);
-    ASSERT_NE(w.Find<QPushButton>(QStringLiteral("Pb_Retour")), nullptr);
+    ASSERT_NE(w.Find<ui::TKelButton>(QStringLiteral("Pb_Retour")), nullptr);
 
     const auto boxes = w.form->findChildren<dataset::TDBCheckBox *>();
     int logicals = -4; // less the four yes/no answers
@@ -192,7 +192,7 @@ TEST_F(AnnexeTest, EnglishWindowHasItsOwnTitleButtonAnswersHintsAndCaptions)
     English();
     TAnnexWindow w;
     EXPECT_EQ(w.form->windowTitle(), QLatin1String("Schedule to the lease"));
-    EXPECT_EQ(w.Find<QPushButton>(QStringLiteral("Pb_Retour"))->text(), QLatin1String("&Return to the lease"));
+    EXPECT_EQ(w.Find<ui::TKelButton>(QStringLiteral("Pb_Retour"))->text(), QLatin1String("&Return to the lease"));
     EXPECT_EQ(w.Find<QLabel>(QStringLiteral("Lb_Titre"))->font().pointSize(), 24);
     EXPECT_EQ(w.Find<QLabel>(QStringLiteral("Lb_Titre"))->text(), QLatin1String("SCHEDULE TO THE LEASE"));
     auto *credit = w.Find<dataset::TDBRadioGroup>(QStringLiteral("RG_CREDIT"));
@@ -241,10 +241,17 @@ TEST_F(AnnexeTest, AmountThatIsNoNumberIsRefusedWhenCommitted)
         }
     });
     w.Type("E_Tra_2", QStringLiteral("12a"));
-    QTest::mouseClick(w.Find<QPushButton>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
+    QTest::mouseClick(w.Find<ui::TKelButton>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
     dataset::SetEventExceptionHandler({});
     ASSERT_FALSE(messages.isEmpty());
     EXPECT_TRUE(messages.first().contains(QLatin1String("12a"))) << messages.first().toStdString();
     EXPECT_TRUE(w.form->isVisible());
     EXPECT_TRUE(w.lease.AnnexeTable().FieldByName(QStringLiteral("TRA_2"))->IsNull());
+
+    // Corrected, the button writes it and closes with OK.
+    w.Type("E_Tra_2", QStringLiteral("12"));
+    QTest::mouseClick(w.Find<ui::TKelButton>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
+    EXPECT_FALSE(w.form->isVisible());
+    EXPECT_EQ(w.form->result(), QDialog::Accepted);
+    EXPECT_EQ(w.lease.AnnexeTable().FieldByName(QStringLiteral("TRA_2"))->AsFloat(), 12);
 }

@@ -808,7 +808,7 @@ TEST_F(BailStdTest, AnnexFilledFromTheLeaseWindowGoesWithTheLease)
             auto *amount = annex->findChild<QLineEdit *>(QStringLiteral("E_Lav_2"));
             amount->setFocus();
             QTest::keyClicks(amount, QStringLiteral("100"));
-            QTest::mouseClick(annex->findChild<QPushButton *>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
+            QTest::mouseClick(annex->findChild<QAbstractButton *>(QStringLiteral("Pb_Retour")), Qt::LeftButton);
         });
         w.Click("PB_Annexe");
         EXPECT_EQ(title, coop ? QStringLiteral("Annexe au bail") : QStringLiteral("Annexe au bail - [ 21, Gagnon ]"));

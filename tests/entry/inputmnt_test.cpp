@@ -1,9 +1,9 @@
 #include "EntryTestUtil.h"
+#include "dataset/Common.h"
 #include "entry/Inputmnt.h"
 
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -86,7 +86,7 @@ TEST_F(AmountDialog, TextThatIsNoNumberKeepsTheDialogOpenUntilCancelled)
             QTest::mouseClick(m_dlg.CancelButton(), Qt::LeftButton);
         EXPECT_TRUE(none.Texts().empty()) << escape;
         EXPECT_FALSE(m_dlg.isVisible()) << escape;
-        EXPECT_EQ(m_dlg.result(), QDialog::Rejected) << escape;
+        EXPECT_EQ(m_dlg.result(), ui::mrCancel) << escape;
         EXPECT_DOUBLE_EQ(m_dlg.Amount(), 650) << escape;
     }
 }
@@ -115,4 +115,36 @@ TEST_F(AmountDialog, AtMostNineCharactersAreTyped)
     EXPECT_EQ(e->text(), opened);
     QTest::keyClick(e, Qt::Key_Backspace);
     EXPECT_EQ(e->text(), opened.left(opened.size() - 1));
+}
+
+TEST_F(AmountDialog, EnterInTheFieldConfirms)
+{
+    Open(0);
+    Retype(QStringLiteral("12,5"));
+    TBoxAnswers boxes;
+    QTest::keyClick(m_dlg.AmountEdit(), Qt::Key_Return);
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_FALSE(m_dlg.isVisible());
+    EXPECT_EQ(m_dlg.result(), QDialog::Accepted);
+    EXPECT_DOUBLE_EQ(m_dlg.Amount(), 12.5);
+}
+
+// The stock buttons keep the dialog's own captions in both languages.
+TEST(AmountDialogCaptions, ButtonsFollowTheWorkingLanguage)
+{
+    const struct {
+        char language;
+        const char *title, *ok, *cancel;
+    } cases[] = {
+        {'F', "Confirmation du montant de loyer", "&Ok", "&Annuler"},
+        {'A', "Rent amount confirmation", "&Ok", "&Cancel"},
+    };
+    for (const auto &c : cases) {
+        dataset::SetWorkingLanguage(QLatin1Char(c.language));
+        TInputMntDlg dlg;
+        EXPECT_EQ(dlg.windowTitle(), QString::fromUtf8(c.title));
+        EXPECT_EQ(dlg.OkButton()->text(), QLatin1String(c.ok)) << c.language;
+        EXPECT_EQ(dlg.CancelButton()->text(), QLatin1String(c.cancel)) << c.language;
+    }
+    dataset::SetWorkingLanguage(QLatin1Char('F'));
 }

@@ -5,8 +5,9 @@
 #include "dataset/Table.h"
 #include "entry/Pickloc.h"
 
-#include <QPushButton>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using entry::TPickLocDlg;
@@ -75,6 +76,34 @@ TEST(LessorPicker, DoubleClickPicksTheRowClicked)
     EXPECT_EQ(dlg.SelectedNumber(), l.otherNumber);
 }
 
+// Enter is the select button and Escape the cancel button while the list has the focus.
+TEST(LessorPicker, EnterPicksTheCurrentLessorAndEscapeCancels)
+{
+    TDataFolder folder(0, 5);
+    const TLessors l = ReadLessors();
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        bool closedByKey = false;
+        QTimer::singleShot(0, [&] {
+            auto *dlg = qobject_cast<TPickLocDlg *>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            dataset::TDBGrid *grid = dlg->Grid();
+            grid->setFocus();
+            QTest::keyClick(grid, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClick(grid, key);
+            closedByKey = !dlg->isVisible();
+            if (!closedByKey)
+                dlg->done(QDialog::Rejected); // ends the run all the same
+        });
+        const std::optional<int> picked = TPickLocDlg::Pick(nullptr, Kind::Lease, l.firstNumber);
+        ASSERT_TRUE(closedByKey) << key;
+        if (key == Qt::Key_Return)
+            EXPECT_EQ(picked, std::optional<int>(int(l.otherNumber)));
+        else
+            EXPECT_EQ(picked, std::nullopt);
+    }
+}
+
 TEST(LessorPicker, EmptyTableCannotBePickedFrom)
 {
     TDataFolder folder;
@@ -104,6 +133,7 @@ TEST(LessorPicker, CaptionsAndColumnsFollowTheLanguageAndTheOwner)
         TPickLocDlg lease(nullptr, Kind::Lease, 1);
         EXPECT_EQ(lease.windowTitle(), QLatin1String("Lessor selection"));
         EXPECT_EQ(lease.SelectButton()->text(), QLatin1String("&Select"));
+        EXPECT_EQ(lease.CancelButton()->text(), QLatin1String("&Cancel"));
         TPickLocDlg config(nullptr, Kind::Configuration, 1);
         EXPECT_EQ(config.windowTitle(), QLatin1String("Default Lessor selection"));
         EXPECT_EQ(config.Grid()->Column(6).title, QLatin1String("Representative's Name"));
