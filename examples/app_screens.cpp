@@ -1,6 +1,7 @@
 // Saves pictures of the application's windows, in French and in English, into the
-// "screens" folder beside this program: main window, reindex window, help viewer, About box,
-// printer set-up, and Qt's question box and save dialog.
+// "screens" folder beside this program (or the folder given as argument): main window, its
+// toolbar with a lease window open and a button under the mouse, reindex window, help viewer,
+// About box, printer set-up, and Qt's question box and save dialog.
 
 #include "app/About.h"
 #include "app/AppException.h"
@@ -12,9 +13,11 @@
 #include "db/Demo.h"
 #include "db/Settings.h"
 #include "printout/PrinterSetup.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MessageBoxes.h"
 
 #include <QAction>
+#include <QEnterEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -48,7 +51,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     app::TApplication application(argc, argv);
-    g_out = app::ExecutableDir() + QStringLiteral("/screens");
+    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : app::ExecutableDir() + QStringLiteral("/screens");
     QDir().mkpath(g_out);
 
     QTemporaryDir data;
@@ -70,6 +73,15 @@ int main(int argc, char **argv)
         // With a child window holding the toolbar.
         form.Item(QStringLiteral("IDM_Proprietaire"))->trigger();
         Save(form, QStringLiteral("main_lessor") + suffix);
+        form.Item(QStringLiteral("IDM_Toutfermer"))->trigger();
+        // A lease window holds the toolbar; the preview button is under the mouse.
+        form.Item(QStringLiteral("IDM_BailLogementlStd"))->trigger();
+        ui::TKelSpeedButton *preview = form.Button(QStringLiteral("SBPreview"));
+        QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), preview->mapToGlobal(QPointF(20, 20)));
+        QApplication::sendEvent(preview, &enter);
+        Save(form, QStringLiteral("main_lease_hot") + suffix);
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(preview, &leave);
         form.Item(QStringLiteral("IDM_Toutfermer"))->trigger();
 
         auto *reindex = new app::TReindexForm(form.DataDir(), &form);

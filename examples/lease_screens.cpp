@@ -2,8 +2,9 @@
 // the window shows), in French and in English, for the regular and the elderly kind, on a
 // demo lease:
 //   lease_screens [folder]   (default: screens/ beside the program)
-// Files: lease_<kind>_<language>_page<n>.png, and lease_<kind>_<language>_window.png for
-// the window as it opens.
+// Files: lease_<kind>_<language>_page<n>.png, lease_<kind>_<language>_window.png for
+// the window as it opens, and lease_<kind>_<language>_window_hot.png with the lessor
+// selection button under the mouse.
 
 #include "dataset/Common.h"
 #include "db/Demo.h"
@@ -13,10 +14,12 @@
 #include "dbase/EngineError.h"
 #include "entry/BailCoop.h"
 #include "entry/Bailstd.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MLBase.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEnterEvent>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -77,6 +80,12 @@ int main(int argc, char **argv)
                     QWidget *sheet = form.PageArea(p)->findChild<QWidget *>(QStringLiteral("Pg_Sheet%1").arg(p + 1));
                     ok = Save(sheet->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
                 }
+                form.Pages()->setCurrentIndex(0);
+                auto *lessor = form.findChild<ui::TKelSpeedButton *>(QLatin1String(coop ? "Pb_SelLocateur" : "SpB_SelLocateur"));
+                QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), lessor->mapToGlobal(QPointF(4, 4)));
+                QApplication::sendEvent(lessor, &enter);
+                QCoreApplication::processEvents();
+                ok = Save(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
             } catch (const dbase::EDBEngineError &e) {
                 std::fprintf(stderr, "lease window: %s\n", qPrintable(e.Message()));
                 return 1;

@@ -15,6 +15,7 @@
 #include "printout/PaperCheck.h"
 #include "printout/Printer.h"
 #include "printout/PrinterSetup.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MLang.h"
 #include "ui/QtCatalogue.h"
 #include "ui/WaitCursor.h"
@@ -118,16 +119,18 @@ QString French(const char *name)
     return QString();
 }
 
-// Toolbar glyphs, drawn so that they scale with the screen.
-QIcon Glyph(void (*draw)(QPainter &))
+// Toolbar glyphs: drawn on a 64-unit grid, shown at 32 pixels inside the 40-pixel buttons.
+QImage Glyph(void (*draw)(QPainter &))
 {
-    QPixmap pm(64, 64);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+    constexpr int kSize = 32;
+    QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(kSize / 64.0, kSize / 64.0);
     draw(p);
     p.end();
-    return QIcon(pm);
+    return image;
 }
 
 void DrawSheet(QPainter &p, QRectF r)
@@ -326,14 +329,13 @@ void TMainForm::CreateMenus()
     Item(QStringLiteral("IDM_ImpLot"))->setEnabled(bool(m_commands.batchPrint));
 }
 
-QToolButton *TMainForm::AddSpeedButton(const char *name, int x, const QIcon &icon)
+ui::TKelSpeedButton *TMainForm::AddSpeedButton(const char *name, int x, const QImage &glyph)
 {
-    auto *b = new QToolButton(ToolBar);
+    auto *b = new ui::TKelSpeedButton(ToolBar);
+    ui::UseToolbarLook(*b);
     b->setObjectName(QString::fromLatin1(name));
     b->setGeometry(x, 3, 40, 40);
-    b->setIcon(icon);
-    b->setIconSize(QSize(30, 30));
-    b->setAutoRaise(true);
+    b->SetPNGObject(glyph);
     return b;
 }
 
@@ -360,10 +362,10 @@ void TMainForm::CreateToolBar()
     SBPrint->setToolTip(QStringLiteral("Imprimer"));
     SpB_FindBail->setToolTip(QStringLiteral("Rechercher un bail"));
     SBCopy->setToolTip(QStringLiteral("Copier un bail"));
-    connect(SBPrint, &QToolButton::clicked, this, &TMainForm::IDM_BailCourantClick);
-    connect(SBPreview, &QToolButton::clicked, this, &TMainForm::SBPreviewClick);
-    connect(SBCopy, &QToolButton::clicked, this, &TMainForm::SBCopyClick);
-    connect(SpB_FindBail, &QToolButton::clicked, this, &TMainForm::SpB_FindBailClick);
+    connect(SBPrint, &QAbstractButton::clicked, this, &TMainForm::IDM_BailCourantClick);
+    connect(SBPreview, &QAbstractButton::clicked, this, &TMainForm::SBPreviewClick);
+    connect(SBCopy, &QAbstractButton::clicked, this, &TMainForm::SBCopyClick);
+    connect(SpB_FindBail, &QAbstractButton::clicked, this, &TMainForm::SpB_FindBailClick);
     // A found lease opens in a lease window: nothing to find until those exist.
     SpB_FindBail->setEnabled(bool(m_commands.leaseWindow));
     bar->addWidget(ToolBar);
@@ -392,9 +394,9 @@ QAction *TMainForm::Item(const QString &name) const
     return findChild<QAction *>(name);
 }
 
-QToolButton *TMainForm::Button(const QString &name) const
+ui::TKelSpeedButton *TMainForm::Button(const QString &name) const
 {
-    return ToolBar->findChild<QToolButton *>(name);
+    return ToolBar->findChild<ui::TKelSpeedButton *>(name);
 }
 
 void TMainForm::Start()

@@ -12,11 +12,11 @@
 #include <memory>
 
 class QAction;
+class QImage;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
-class QToolButton;
 
 namespace dataset {
 class TDBNavigator;
@@ -25,6 +25,7 @@ namespace printout {
 class TPrinterSetupDialog;
 }
 namespace ui {
+class TKelSpeedButton;
 class TMultiLang;
 }
 
@@ -84,7 +85,7 @@ public:
     QMdiArea *MdiArea() const { return m_mdi; }
     // A menu item or toolbar button by its name (IDM_Fermer, SBPrint ...), or null.
     QAction *Item(const QString &name) const;
-    QToolButton *Button(const QString &name) const;
+    ui::TKelSpeedButton *Button(const QString &name) const;
     ui::TMultiLang *MultiLang() const { return m_multiLang; }
     // Help context that F1 shows now.
     int ActiveHelpContext() const;
@@ -141,7 +142,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
-    QToolButton *AddSpeedButton(const char *name, int x, const QIcon &icon);
+    ui::TKelSpeedButton *AddSpeedButton(const char *name, int x, const QImage &glyph);
     void ConnectMenuMaj(bool on);
 
     TWindowCommands m_commands;
@@ -149,10 +150,10 @@ private:
     QMdiArea *m_mdi = nullptr;
     QWidget *ToolBar = nullptr;
     dataset::TDBNavigator *Navig = nullptr;
-    QToolButton *SBPreview = nullptr;
-    QToolButton *SBPrint = nullptr;
-    QToolButton *SpB_FindBail = nullptr;
-    QToolButton *SBCopy = nullptr;
+    ui::TKelSpeedButton *SBPreview = nullptr;
+    ui::TKelSpeedButton *SBPrint = nullptr;
+    ui::TKelSpeedButton *SpB_FindBail = nullptr;
+    ui::TKelSpeedButton *SBCopy = nullptr;
     QLabel *m_panels[3] = {};
     QMenu *m_windowMenu = nullptr;
     QList<QAction *> m_windowItems; // the child-window entries of IDM_Fenetre

@@ -16,6 +16,7 @@
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
 #include "ui/EditHelpers.h"
+#include "ui/KelButton.h"
 #include "ui/MLang.h"
 #include "ui/MessageBoxes.h"
 #include "ui/WaitCursor.h"
@@ -24,12 +25,11 @@
 #include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 
 namespace entry {
@@ -247,9 +247,15 @@ void TBailStdForm::CreateTopPanel(QVBoxLayout *layout)
     Rg_LangueImp->SetValues({QStringLiteral("F"), QStringLiteral("A")});
     Rg_LangueImp->SetDataSource(&DsBailStd);
     Rg_LangueImp->SetDataField(QStringLiteral("LANGUEIMP"));
-    PB_Annexe = new QPushButton(Pn_Top);
+    PB_Annexe = new ui::TKelButton(Pn_Top);
+    ui::UseDialogLook(*PB_Annexe);
     PB_Annexe->setObjectName(QStringLiteral("PB_Annexe"));
-    connect(PB_Annexe, &QPushButton::clicked, this, [this] {
+    // Wide enough for the caption of either language, as tall as the lease number beside it.
+    const QFontMetrics metrics(PB_Annexe->font());
+    const int captionWidth = std::max(metrics.horizontalAdvance(QStringLiteral("Annexe...")),
+                                      metrics.horizontalAdvance(QStringLiteral("Schedule...")));
+    PB_Annexe->setFixedSize(std::max(100, captionWidth + 16), std::max(23, E_BailStdNobail->sizeHint().height()));
+    connect(PB_Annexe, &QAbstractButton::clicked, this, [this] {
         try {
             PB_AnnexeClick();
         } catch (...) {
@@ -359,7 +365,7 @@ void TBailStdForm::WireControls()
         CbMoisFill();
         RestoreDates();
     });
-    connect(SpB_SelLocateur, &QToolButton::clicked, this, [this] {
+    connect(SpB_SelLocateur, &QAbstractButton::clicked, this, [this] {
         try {
             SpB_SelLocateurClick();
         } catch (...) {

@@ -19,10 +19,8 @@
 #include <vector>
 
 class QLabel;
-class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QToolButton;
 class QVBoxLayout;
 class QHBoxLayout;
 
@@ -35,6 +33,8 @@ enum class TNavigateBtn;
 
 namespace ui {
 class TFocusFrame;
+class TKelButton;
+class TKelSpeedButton;
 class TMultiLang;
 }
 
@@ -266,9 +266,9 @@ private:
     QLabel *L_BailStdNobail = nullptr;
     dataset::TDBEdit *E_BailStdNobail = nullptr;
     dataset::TDBRadioGroup *Rg_LangueImp = nullptr;
-    QPushButton *PB_Annexe = nullptr;
+    ui::TKelButton *PB_Annexe = nullptr;
     QTabWidget *PC_Pages = nullptr;
-    QToolButton *SpB_SelLocateur = nullptr;
+    ui::TKelSpeedButton *SpB_SelLocateur = nullptr;
 
     dataset::TDBRadioGroup *Rg_E_Reglemen = nullptr, *Rg_E_Remis = nullptr, *RG_G_Meme = nullptr;
     QLabel *L_Partie1 = nullptr; // closing line whose English text is set in code

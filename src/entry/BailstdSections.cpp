@@ -9,15 +9,16 @@
 #include "dataset/DBEdit.h"
 #include "dataset/DBRadioGroup.h"
 #include "dataset/Field.h"
+#include "ui/KelSpeedButton.h"
 
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTabWidget>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <cstring>
@@ -378,6 +379,30 @@ int EditHeight()
     return height;
 }
 
+// The small help buttons show the program's help image, at the size they show it.
+QImage HelpGlyph(int size)
+{
+    return ui::ProgramImage(QStringLiteral("HELP_32")).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+// The lessor selection: a person followed by three dots, a list to pick from.
+QImage LessorGlyph(int size)
+{
+    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 100, 170));
+    p.drawEllipse(QRectF(5, 2, 10, 10));
+    p.drawChord(QRectF(0, 14, 20, 24), 0, 180 * 16);
+    p.setBrush(QColor(40, 40, 40));
+    for (int i = 0; i < 3; ++i)
+        p.drawEllipse(QRectF(16.5 + i * 5.2, 22, 4.4, 4.4));
+    p.end();
+    return image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
 const TLeaseFormLayout &StandardLeaseLayout()
@@ -579,20 +604,21 @@ QWidget *TBailStdForm::MakeItem(const TFormSection &section, const TFormItem *&i
         w = MakeSplitDate(*item, section.page, parent);
         break;
     case K::Help: {
-        auto *button = new QToolButton(parent);
+        auto *button = new ui::TKelSpeedButton(parent);
+        ui::UseToolbarLook(*button);
         button->setObjectName(QLatin1String(ControlName(item->name)));
-        button->setText(QStringLiteral("?"));
         button->setFixedSize(20, 20);
-        button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, [] { ShowHelpTopic(kFormHelpTopic); });
+        button->SetPNGObject(HelpGlyph(16));
+        connect(button, &QAbstractButton::clicked, this, [] { ShowHelpTopic(kFormHelpTopic); });
         w = button;
         break;
     }
     case K::Select: {
-        SpB_SelLocateur = new QToolButton(parent);
+        SpB_SelLocateur = new ui::TKelSpeedButton(parent);
+        ui::UseToolbarLook(*SpB_SelLocateur);
         SpB_SelLocateur->setObjectName(QLatin1String(item->name));
-        SpB_SelLocateur->setText(QStringLiteral("..."));
-        SpB_SelLocateur->setFixedHeight(EditHeight());
+        SpB_SelLocateur->setFixedSize(EditHeight() + 8, EditHeight());
+        SpB_SelLocateur->SetPNGObject(LessorGlyph(EditHeight() - 4));
         w = SpB_SelLocateur;
         break;
     }

@@ -14,6 +14,7 @@
 #include "printout/Player.h"
 #include "preview/Preview.h"
 #include "printout/Printout.h"
+#include "ui/KelSpeedButton.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -61,7 +62,7 @@ protected:
     // Every text the preview's pages carry, one run a line.
     QString PreviewText()
     {
-        QToolButton *button = m_form->Button(QStringLiteral("SBPreview"));
+        ui::TKelSpeedButton *button = m_form->Button(QStringLiteral("SBPreview"));
         EXPECT_TRUE(button->isEnabled());
         button->click();
         Settle();

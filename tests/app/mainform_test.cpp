@@ -17,6 +17,7 @@
 #include "printout/PrinterSetup.h"
 #include "printout/Printout.h"
 #include "ui/Accessibility.h"
+#include "ui/KelSpeedButton.h"
 #include "ui/MLang.h"
 
 #include <QAction>
@@ -29,10 +30,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QDialogButtonBox>
+#include <QEnterEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QPrinter>
 #include <QRadioButton>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -239,6 +242,43 @@ TEST_F(MainFormTest, ResetToolbarTakesEverythingBack)
         EXPECT_FALSE(ButtonEnabled(name)) << name;
     EXPECT_FALSE(Enabled("IDM_BailCourant"));
     form.Button(QStringLiteral("SBCopy"))->click();
+    EXPECT_EQ(copies, 1);
+}
+
+// The toolbar's buttons show a glyph and no caption, light up under the mouse and fade back
+// after it leaves, and a mouse click on them runs the active child's command.
+TEST_F(MainFormTest, ToolbarButtonsLightUpFadeBackAndRunTheirCommands)
+{
+    app::TMainForm &form = Form();
+    const std::pair<const char *, int> buttons[] = {{"SBPreview", 446}, {"SBPrint", 485}, {"SpB_FindBail", 525}, {"SBCopy", 565}};
+    for (const auto &[name, x] : buttons) {
+        ui::TKelSpeedButton *b = form.Button(QLatin1String(name));
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->geometry(), QRect(x, 3, 40, 40)) << name;
+        EXPECT_FALSE(b->PNGObject().isNull()) << name;
+        EXPECT_TRUE(b->text().isEmpty()) << name;
+    }
+    int prints = 0, previews = 0, copies = 0;
+    form.SetPrintAction([&] { ++prints; });
+    form.SetPreviewAction([&] { ++previews; });
+    form.SetCopyAction([&] { ++copies; });
+    form.SetPrintCommandsEnabled(true);
+
+    ui::TKelSpeedButton *copy = form.Button(QStringLiteral("SBCopy"));
+    QEnterEvent enter(QPointF(20, 20), QPointF(20, 20), copy->mapToGlobal(QPointF(20, 20)));
+    QApplication::sendEvent(copy, &enter);
+    EXPECT_TRUE(copy->Hot());
+    EXPECT_EQ(copy->FadeLevel(), 8);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(copy, &leave);
+    EXPECT_FALSE(copy->Hot());
+    EXPECT_EQ(copy->FadeLevel(), 8); // the fade runs from the event loop
+    EXPECT_TRUE(QTest::qWaitFor([&] { return copy->FadeLevel() == 0; }, 2000));
+
+    for (const char *name : {"SBPrint", "SBPreview", "SBCopy"})
+        QTest::mouseClick(form.Button(QLatin1String(name)), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(prints, 1);
+    EXPECT_EQ(previews, 1);
     EXPECT_EQ(copies, 1);
 }
 

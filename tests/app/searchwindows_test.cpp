@@ -8,10 +8,10 @@
 #include "dataset/Field.h"
 #include "dataset/Table.h"
 #include "entry/Bailstd.h"
+#include "ui/KelSpeedButton.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include <map>

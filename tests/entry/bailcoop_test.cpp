@@ -1,12 +1,12 @@
 #include "LeaseWindowTestUtil.h"
 #include "dataset/DBCheckBox.h"
 #include "dataset/DBEdit.h"
+#include "ui/KelButton.h"
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QProcess>
-#include <QToolButton>
 
 #include <set>
 
@@ -54,7 +54,7 @@ TEST_F(BailCoopTest, NewLeaseHasMembersNoByLawsAndTheStandardTermsOnTheCooperati
     EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Bail d'un logement dans une coopérative"));
     EXPECT_TRUE(w.form->IsCooperative());
     EXPECT_TRUE(w.Find("PB_Annexe")->isHidden());
-    EXPECT_EQ(w.Find<QToolButton>("Pb_SelLocateur")->toolTip(), QStringLiteral("Sélection du locateur"));
+    EXPECT_EQ(w.Find<ui::TKelSpeedButton>("Pb_SelLocateur")->toolTip(), QStringLiteral("Sélection du locateur"));
 
     // The form's own distribution of the sections, and what it leaves out.
     const std::pair<const char *, int> pages[] = {{"Sec_A", 0}, {"Sec_B", 0}, {"Sec_C", 0}, {"Sec_D", 1},
@@ -68,7 +68,7 @@ TEST_F(BailCoopTest, NewLeaseHasMembersNoByLawsAndTheStandardTermsOnTheCooperati
                                "E_LocateurTelAut", "SpB_SelLocateur", "Spb_PropHint4"})
         EXPECT_EQ(w.form->findChild<QWidget *>(QLatin1String(absent)), nullptr) << absent;
     for (const char *help : {"Spb_PropHint5", "SpB_PropHint2", "SpB_PropHint3", "SpB_PropHint"})
-        EXPECT_NE(w.form->findChild<QToolButton *>(QLatin1String(help)), nullptr) << help;
+        EXPECT_NE(w.form->findChild<ui::TKelSpeedButton *>(QLatin1String(help)), nullptr) << help;
     EXPECT_EQ(w.Find<QLabel>("Lb_Title_G")->text(), QStringLiteral("AVIS AU NOUVEAU LOCATAIRE  (art. 1896 et 1950 C.c.V.)"));
     ExpectNoWord(w, QStringLiteral("propriétaire"));
 
@@ -217,7 +217,8 @@ TEST_F(BailCoopTest, EnglishSentencesOverSeveralCaptionsReadWithoutGapsOrOverlap
     English();
     TWindow w(true, true);
     EXPECT_EQ(w.form->windowTitle(), QStringLiteral("Lease of a dwelling in a cooperative - Elderly or handicapped persons"));
-    EXPECT_EQ(w.Find<QToolButton>("Pb_SelLocateur")->toolTip(), QStringLiteral("Cooperative selection"));
+    EXPECT_EQ(w.Find<ui::TKelSpeedButton>("Pb_SelLocateur")->toolTip(), QStringLiteral("Cooperative selection"));
+    EXPECT_EQ(w.Find<ui::TKelButton>("PB_Annexe")->text(), QStringLiteral("Schedule..."));
     EXPECT_EQ(w.Find<dataset::TDBRadioGroup>("RG_A_MemCoop1")->Items(), (QStringList{QStringLiteral("Yes"), QStringLiteral("No")}));
     EXPECT_EQ(w.Find<QLabel>("Lb_Title_E2")->text(), QStringLiteral("SERVICES AND CONDITIONS (cont.)"));
     ExpectNoWord(w, QStringLiteral("landlord"));

@@ -17,6 +17,7 @@
 #include "entry/Inputmnt.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
+#include "ui/KelButton.h"
 #include "ui/MLBase.h"
 #include "ui/ToolbarHost.h"
 
@@ -33,7 +34,6 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTest>
-#include <QToolButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -164,6 +164,7 @@ TEST_F(BailStdTest, EachKindSeesOnlyItsLeasesAndTheAnnexButtonFollowsTheKind)
         EXPECT_TRUE(regular.Find("PB_Annexe")->isHidden());
         TWindow elderly(true);
         EXPECT_FALSE(elderly.Find("PB_Annexe")->isHidden());
+        EXPECT_EQ(elderly.Find<ui::TKelButton>("PB_Annexe")->text(), QStringLiteral("Annexe..."));
         EXPECT_EQ(Str(elderly.Lease(), "NOBAIL"), QLatin1String("2"));
         EXPECT_EQ(elderly.form->windowTitle(), QStringLiteral("Bail de logement - Personnes âgées ou handicapées"));
     }
@@ -737,8 +738,8 @@ TEST_F(BailStdTest, EveryHelpButtonOpensTheFormsTopic)
     std::vector<int> topics;
     entry::SetHelpTopicHook([&](int topic) { topics.push_back(topic); });
     int buttons = 0;
-    for (QToolButton *b : w.form->findChildren<QToolButton *>()) {
-        if (b->text() != QLatin1String("?"))
+    for (ui::TKelSpeedButton *b : w.form->findChildren<ui::TKelSpeedButton *>()) {
+        if (!b->objectName().contains(QLatin1String("PropHint")))
             continue;
         ++buttons;
         b->click();
