@@ -608,14 +608,15 @@ void TKelButtonFace::paintEvent(QPaintEvent *)
 
 void UseToolbarLook(TKelButtonFace &button)
 {
-    button.SetColorStyle(lcsUltraFlat1);
+    button.SetColorStyle(lcsDefault);
+    button.SetHotTrackColor(QColor(255, 226, 150));
     button.SetSlowDecease(true);
 }
 
 void UseDialogLook(TKelButtonFace &button)
 {
     button.SetColorStyle(lcsDefault);
-    button.SetHotTrackColor(QColor(214, 211, 222));
+    button.SetHotTrackColor(QColor(190, 215, 245));
     button.SetSlowDecease(true);
 }
 

@@ -247,9 +247,9 @@ private:
     QTimer *m_repeatTimer = nullptr;
 };
 
-// The program's two looks, so that every window shows the same buttons: toolbar speed buttons
-// (flat grey-blue face, lighter under the mouse, fading back) and dialog buttons (the face
-// colour with a white sheen, lighter under the mouse or with the focus, fading back).
+// The program's two looks, so that every window shows the same buttons: the face colour with a
+// white sheen, lit amber under the mouse on toolbars and light blue under the mouse or with the
+// focus on dialogs, fading back when the mouse leaves.
 void UseToolbarLook(TKelButtonFace &button);
 void UseDialogLook(TKelButtonFace &button);
 
