@@ -2,10 +2,10 @@
 
 #include "tool/Commands.h"
 #include "tool/Output.h"
+#include "tool/RenderCommand.h"
 
 #include "dataset/Field.h"
 #include "dataset/Table.h"
-#include "db/FieldProps.h"
 #include "db/Schema.h"
 #include "db/Settings.h"
 #include "forms/BatchJob.h"
@@ -30,33 +30,6 @@
 namespace tool {
 
 namespace {
-
-QString TakeValue(QStringList &args, const QString &name)
-{
-    const int at = int(args.indexOf(name));
-    if (at < 0)
-        return QString();
-    if (at + 1 >= args.size() || args[at + 1].startsWith(QLatin1String("--")))
-        throw TUsageError{QStringLiteral("%1 needs a value").arg(name)};
-    const QString value = args[at + 1];
-    args.remove(at, 2);
-    return value;
-}
-
-std::unique_ptr<dataset::TTable> OpenTable(const QString &dir, const db::TTableDesc &desc, const char *indexTag)
-{
-    const QString path = db::TableFile(dir, desc, "dbf");
-    if (!QFileInfo::exists(path))
-        throw std::runtime_error(QStringLiteral("%1: no such table").arg(path).toStdString());
-    auto table = std::make_unique<dataset::TTable>();
-    table->SetTableName(path);
-    table->SetReadOnly(true);
-    if (indexTag)
-        table->SetIndexName(QLatin1String(indexTag));
-    table->Open();
-    db::ApplyFieldProperties(*table);
-    return table;
-}
 
 void Say(const QString &line)
 {
@@ -106,17 +79,10 @@ int Batch(const QStringList &argsIn)
         lessorFilter = n;
     }
 
-    // The folder's configuration decides the save-toner look and the title's language.
-    auto config = OpenTable(dir, db::kBailConf, nullptr);
-    config->First();
-    const forms::TRow settings(config.get());
-    db::SetSaveToner(settings.Bool("SAVETONER"));
-    if (settings.Present() && !settings.Raw("LANGUETRAV").isEmpty())
-        db::SetWorkingLanguage(settings.Raw("LANGUETRAV"));
-
-    auto lease = OpenTable(dir, db::kBailStd, "NOBAIL");
-    auto lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
-    auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
+    // The folder's configuration also decides the title's language.
+    TLeaseTables tables(dir);
+    dataset::TTable &lease = *tables.lease;
+    dataset::TTable &lessor = *tables.lessor;
 
     QStringList numbers;
     if (!leasesText.isEmpty()) {
@@ -126,11 +92,11 @@ int Batch(const QStringList &argsIn)
         if (numbers.isEmpty())
             throw TUsageError{QStringLiteral("--leases needs lease numbers separated by commas")};
     } else {
-        if (lessorFilter && !lessor->FindKey(*lessorFilter))
+        if (lessorFilter && !lessor.FindKey(*lessorFilter))
             throw std::runtime_error(QStringLiteral("%1: no lessor number %2").arg(dir).arg(*lessorFilter).toStdString());
-        for (lease->First(); !lease->Eof(); lease->Next())
-            if (!lessorFilter || lease->FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger() == *lessorFilter)
-                numbers << lease->FieldByName(QStringLiteral("NOBAIL"))->AsString().trimmed();
+        for (lease.First(); !lease.Eof(); lease.Next())
+            if (!lessorFilter || lease.FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger() == *lessorFilter)
+                numbers << lease.FieldByName(QStringLiteral("NOBAIL"))->AsString().trimmed();
         if (numbers.isEmpty())
             throw std::runtime_error(lessorFilter ? QStringLiteral("lessor %1 has no lease: nothing written").arg(*lessorFilter).toStdString()
                                                   : QStringLiteral("%1 holds no lease: nothing written").arg(dir).toStdString());
@@ -142,7 +108,7 @@ int Batch(const QStringList &argsIn)
     forms::CalibrateFormFonts();
     TProgress progress;
     const forms::TBatchResult result =
-        forms::PrintBatch(numbers, lessorFilter, *lease, *lessor, *annex, printout, [&](int done, int count) {
+        forms::PrintBatch(numbers, lessorFilter, lease, lessor, *tables.annex, printout, [&](int done, int count) {
             progress.Report(QStringLiteral("%1 of %2 leases drawn, %3 pages").arg(done).arg(count).arg(printout.PageCount()));
         });
     for (const forms::TBatchLease &l : result.leases) {

@@ -23,6 +23,8 @@ int Upgrade(const QStringList &args);
 // Removes "--name VALUE" from args and returns VALUE parsed as a count in [min, max],
 // or fallback when absent.
 int TakeCount(QStringList &args, const QString &name, int fallback, int min, int max);
+// Removes "--name VALUE" from args and returns VALUE, or an empty text when absent.
+QString TakeValue(QStringList &args, const QString &name);
 // Removes "--name" from args; true when it was there.
 bool TakeFlag(QStringList &args, const QString &name);
 // The single positional argument left; anything else is a usage error.

@@ -64,6 +64,18 @@ int TakeCount(QStringList &args, const QString &name, int fallback, int min, int
     return value;
 }
 
+QString TakeValue(QStringList &args, const QString &name)
+{
+    const int at = int(args.indexOf(name));
+    if (at < 0)
+        return QString();
+    if (at + 1 >= args.size() || args[at + 1].startsWith(QLatin1String("--")))
+        throw TUsageError{QStringLiteral("%1 needs a value").arg(name)};
+    const QString value = args[at + 1];
+    args.remove(at, 2);
+    return value;
+}
+
 bool TakeFlag(QStringList &args, const QString &name)
 {
     return args.removeAll(name) > 0;

@@ -29,19 +29,6 @@ namespace tool {
 
 namespace {
 
-// Removes "--name VALUE" and returns VALUE, or an empty text when absent.
-QString TakeValue(QStringList &args, const QString &name)
-{
-    const int at = int(args.indexOf(name));
-    if (at < 0)
-        return QString();
-    if (at + 1 >= args.size() || args[at + 1].startsWith(QLatin1String("--")))
-        throw TUsageError{QStringLiteral("%1 needs a value").arg(name)};
-    const QString value = args[at + 1];
-    args.remove(at, 2);
-    return value;
-}
-
 void ParsePages(const QString &text, int &first, int &last)
 {
     const QStringList parts = text.split(QLatin1Char('-'));
@@ -94,7 +81,7 @@ void WritePng(const printout::TMetafile &mf, const QString &path, int dpi)
 
 } // namespace
 
-int DrawLease(const QString &dir, const QString &nobail, int first, int last, printout::TPrintout &printout)
+TLeaseTables::TLeaseTables(const QString &dir)
 {
     // The folder's configuration decides the save-toner look, as it does in the program.
     auto config = OpenTable(dir, db::kBailConf, nullptr);
@@ -104,12 +91,19 @@ int DrawLease(const QString &dir, const QString &nobail, int first, int last, pr
     if (settings.Present() && !settings.Raw("LANGUETRAV").isEmpty())
         db::SetWorkingLanguage(settings.Raw("LANGUETRAV"));
 
-    auto lease = OpenTable(dir, db::kBailStd, "NOBAIL");
-    auto lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
-    auto annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
-    if (!lease->FindKey(nobail))
+    lease = OpenTable(dir, db::kBailStd, "NOBAIL");
+    lessor = OpenTable(dir, db::kLocateur, "NOLOCATEUR");
+    annex = OpenTable(dir, db::kAnnexe, "NOBAIL");
+}
+
+TLeaseTables::~TLeaseTables() = default;
+
+int DrawLease(const QString &dir, const QString &nobail, int first, int last, printout::TPrintout &printout)
+{
+    TLeaseTables tables(dir);
+    if (!tables.lease->FindKey(nobail))
         throw std::runtime_error(QStringLiteral("%1: no lease number %2").arg(dir, nobail).toStdString());
-    const forms::TLeaseRows rows = forms::PositionPrintRows(*lease, *lessor, *annex);
+    const forms::TLeaseRows rows = forms::PositionPrintRows(*tables.lease, *tables.lessor, *tables.annex);
 
     forms::CalibrateFormFonts();
     int drawn = 0;

@@ -4,11 +4,27 @@
 
 #include <QStringList>
 
+#include <memory>
+
+namespace dataset {
+class TTable;
+}
 namespace printout {
 class TPrintout;
 }
 
 namespace tool {
+
+// The three tables a lease is drawn from, opened read-only from the data folder dir with the
+// system's display properties, after the folder's configuration row has set the save-toner
+// look and the working language, as they are in the program.
+struct TLeaseTables {
+    explicit TLeaseTables(const QString &dir);
+    ~TLeaseTables();
+    std::unique_ptr<dataset::TTable> lease;   // on NOBAIL
+    std::unique_ptr<dataset::TTable> lessor;  // on NOLOCATEUR
+    std::unique_ptr<dataset::TTable> annex;   // on NOBAIL
+};
 
 // Draws pages first..last of lease nobail of the data folder dir into printout, with the
 // folder's save-toner look and working language; returns the number of pages drawn (at least
