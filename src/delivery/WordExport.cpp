@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace delivery {
 
@@ -27,6 +28,30 @@ int HeightOf(const TEmrFont &f) { return std::clamp(RoundEven(SizeOf(f) / 0.28),
 int MarginPoints(int hundredthsMm) { return RoundEven(hundredthsMm / 1000.0 * 72.0 / 2.54); }
 
 int Twips(double points) { return int(std::lround(points * 20)); }
+
+// How far (0.1 mm) a run may start from the end of the one before it and still continue it.
+constexpr double kJoinSlack = 2;
+
+// Where a text run ends on the page (0.1 mm, as its reference point), from the advances its
+// record carries; its bounds are in device pixels and only the advances are in page units.
+std::optional<double> EndOf(const printout::TMetafile &metafile, const TEMRObject &run)
+{
+    if (run.index < 0 || run.index >= metafile.RecordCount())
+        return std::nullopt;
+    const TRecordView r = metafile.Record(run.index);
+    const uint64_t chars = r.U32(44), offDx = r.U32(72);
+    const uint64_t stride = (r.U32(52) & ETO_PDY) ? 8 : 4;
+    if (chars == 0 || offDx == 0 || !r.HasBytes(offDx, chars * stride))
+        return std::nullopt;
+    double width = 0;
+    for (uint64_t i = 0; i < chars; ++i)
+        width += r.I32(uint32_t(offDx + i * stride));
+    const QChar letter = run.Letter();
+    const double start = letter == QLatin1Char('R') ? run.ref.x() - width
+                         : letter == QLatin1Char('C') ? run.ref.x() - width / 2
+                                                      : run.ref.x();
+    return start + width;
+}
 
 constexpr int kEmuPerPoint = 12700;
 
@@ -98,19 +123,31 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
         into.runs.insert(into.runs.end(), line.runs.begin(), line.runs.end());
         std::stable_sort(into.runs.begin(), into.runs.end(),
                          [](const TEMRObject *a, const TEMRObject *b) { return a->ref.x() < b->ref.x(); });
-        into.layout.clear();
-        for (const TEMRObject *run : into.runs) {
-            if (run->ref.x() != 64)
-                into.layout += run->Letter() + QStringLiteral("%1;").arg(qint64(run->ref.x()) - 64, 5, 10, QLatin1Char('0'));
+    }
+    // A run drawn where the text before it ends (a word in italics inside a sentence) goes on
+    // typing that text: a tab stop of its own, with no slack, would send it to the next stop
+    // whenever the word processor's text comes out a hair wider.
+    std::vector<std::vector<bool>> tabbed(lines.size());
+    for (size_t li = 0; li < lines.size(); ++li) {
+        TEmrLine &line = lines[li];
+        std::vector<bool> &tab = tabbed[li];
+        line.layout.clear();
+        std::optional<double> end;
+        for (const TEMRObject *run : line.runs) {
+            const bool joins = end && run->Letter() == QLatin1Char('L') && std::abs(run->ref.x() - *end) <= kJoinSlack;
+            tab.push_back(run->ref.x() != 64 && !joins);
+            if (tab.back())
+                line.layout += run->Letter() + QStringLiteral("%1;").arg(qint64(run->ref.x()) - 64, 5, 10, QLatin1Char('0'));
+            end = EndOf(metafile, *run);
         }
     }
     for (size_t li = 0; li < lines.size(); ++li) {
         const TEmrLine &line = lines[li];
         if (!m_layoutSet || line.layout != m_layout) {
             std::vector<TWordTab> tabs;
-            for (const TEMRObject *run : line.runs) {
-                if (run->ref.x() != 64)
-                    tabs.push_back({Points(double(run->ref.x()) - 64), run->Letter()});
+            for (size_t k = 0; k < line.runs.size(); ++k) {
+                if (tabbed[li][k])
+                    tabs.push_back({Points(double(line.runs[k]->ref.x()) - 64), line.runs[k]->Letter()});
             }
             Current().tabs = std::move(tabs);
             m_layout = line.layout;
@@ -124,7 +161,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             QString text;
             size_t j = i;
             for (; j < line.runs.size() && line.runs[j]->font == font; ++j) {
-                if (line.runs[j]->ref.x() > 64)
+                if (line.runs[j]->ref.x() > 64 && tabbed[li][j])
                     text += QLatin1Char('\t');
                 text += line.runs[j]->text;
             }

@@ -30,6 +30,7 @@ struct TText {
     int style = 0;            // printout::TFontStyleFlag bits
     uint32_t align = 0;       // text-alignment flags
     int height = 40;
+    bool follows = false;     // x counted from where the text before ends
 };
 
 std::unique_ptr<TPrintout> PagesOf(const std::vector<std::vector<TText>> &pages)
@@ -39,11 +40,14 @@ std::unique_ptr<TPrintout> PagesOf(const std::vector<std::vector<TText>> &pages)
         p->NewPage(1);
         printout::TPageCanvas *c = p->Canvas();
         c->SetFontName(QStringLiteral("Arial"));
+        int end = 0;
         for (const TText &t : texts) {
             c->SetFontHeight(t.height);
             c->SetFontStyle(t.style);
             c->SetTextAlign(t.align);
-            c->TextOut(t.x, t.y, t.text);
+            const int x = t.follows ? end + t.x : t.x;
+            c->TextOut(x, t.y, t.text);
+            end = x + c->TextWidth(t.text);
         }
         p->EndPage();
     }
@@ -137,6 +141,28 @@ TEST(WordExport, ColumnsDrawnALittleOutOfStepShareAParagraph)
     EXPECT_EQ(texts, (QStringList{QStringLiteral("Gauche\tDroite"), QStringLiteral("Suite")}));
 }
 
+TEST(WordExport, RunsThatContinueTheTextBeforeThemTakeNoTabStop)
+{
+    // A sentence drawn in pieces, each where the one before ends (a title in italics inside
+    // it), then a text 3 mm further along: a column of its own.
+    auto p = PagesOf({{{300, -500, QStringLiteral("The ")},
+                       {0, -500, QStringLiteral("Charter"), printout::fsItalic, 0, 40, true},
+                       {0, -500, QStringLiteral(" protects"), 0, 0, 40, true},
+                       {30, -500, QStringLiteral("apart"), 0, 0, 40, true}}});
+    const TWordDocument doc = WordOf(*p);
+    const TWordParagraph *line = nullptr;
+    for (const TWordParagraph &para : doc.Paragraphs())
+        if (para.Text().contains(QStringLiteral("Charter")))
+            line = &para;
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->Text(), QStringLiteral("\tThe Charter protects\tapart"));
+    ASSERT_EQ(line->tabs.size(), 2u);
+    EXPECT_NEAR(line->tabs[0].points, Points(300 - 64), 1e-9);
+    EXPECT_GT(line->tabs[1].points, line->tabs[0].points + 30);
+    ASSERT_EQ(line->runs.size(), 3u);
+    EXPECT_TRUE(line->runs[1].font.italic);
+}
+
 TEST(ExcelExport, AmountsAreRecognisedWithTheirFormats)
 {
     struct TCase {
@@ -157,8 +183,9 @@ TEST(ExcelExport, AmountsAreRecognisedWithTheirFormats)
     for (const TCase &c : cases) {
         const TCellValue v = RecognizeNumber(QString::fromUtf8(c.text));
         EXPECT_EQ(v.number, c.number) << c.text;
-        if (c.number)
+        if (c.number) {
             EXPECT_DOUBLE_EQ(v.value, c.value) << c.text;
+        }
         EXPECT_EQ(AutomationFormat(v, QLatin1Char(',')), QString::fromUtf8(c.automation)) << c.text;
         EXPECT_EQ(FileFormat(v), QString::fromUtf8(c.file)) << c.text;
     }

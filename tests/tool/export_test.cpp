@@ -151,11 +151,14 @@ TEST_F(ExportCommand, DocxOfALeaseReadsBackInPythonDocxAndLibreOffice)
         GTEST_SKIP() << "LibreOffice or pdftotext is not installed";
     const QString office = OfficeText(docx, s_dir->path());
     EXPECT_TRUE(office.contains(s_lessee)) << office.left(500).toStdString();
-    // The form's four pages each on a page of their own: none pushed on by an empty one, nor
-    // run over onto the next.
+    // The form's four pages and the eight of the lease's Annex each on a page of their own:
+    // none pushed on by an empty one, nor run over onto the next.
     const QStringList sheets = office.split(QLatin1Char('\f'));
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_TRUE(sheets.value(i - 1).contains(QStringLiteral("Page %1 of 10").arg(i))) << i;
+    EXPECT_EQ(office.count(QLatin1Char('\f')), 12); // one after each page
+    for (int i = 1; i <= 12; ++i) {
+        const QString footer = i <= 4 ? QStringLiteral("Page %1 of 10").arg(i) : QStringLiteral("Page %1 of 8").arg(i - 4);
+        EXPECT_TRUE(sheets.value(i - 1).contains(footer)) << footer.toStdString();
+    }
     EXPECT_TRUE(office.contains(s_rent));
 }
 
