@@ -351,7 +351,7 @@ void TMainForm::CreateToolBar()
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFixedHeight(46);
     ToolBar->setMinimumWidth(610);
-    Navig = new dataset::TDBNavigator(ToolBar);
+    Navig = new dataset::TDBNavigator(ToolBar, &ui::NewToolbarButton);
     Navig->setObjectName(QStringLiteral("Navig"));
     Navig->setGeometry(3, 3, 400, 40);
     SBPreview = AddSpeedButton("SBPreview", 446, Glyph(DrawPreview));

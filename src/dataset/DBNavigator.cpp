@@ -102,7 +102,7 @@ QIcon Glyph(TNavigateBtn b, const QColor &ink)
 
 } // namespace
 
-TDBNavigator::TDBNavigator(QWidget *parent)
+TDBNavigator::TDBNavigator(QWidget *parent, const TNavigatorButtonFactory &makeButton)
     : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
@@ -111,12 +111,12 @@ TDBNavigator::TDBNavigator(QWidget *parent)
     // A bar of buttons: as tall as its hint unless the window sizes it itself.
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     for (int i = 0; i < kNavigateButtonCount; ++i) {
-        auto *b = new QToolButton(this);
+        QAbstractButton *b = makeButton ? makeButton(this) : new QToolButton(this);
         b->setIcon(Glyph(TNavigateBtn(i), palette().color(QPalette::ButtonText)));
         b->setIconSize(QSize(16, 16));
         b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         b->setFocusPolicy(Qt::NoFocus); // the focus stays in the field being typed
-        connect(b, &QToolButton::clicked, this, [this, i] { BtnClick(TNavigateBtn(i)); });
+        connect(b, &QAbstractButton::clicked, this, [this, i] { BtnClick(TNavigateBtn(i)); });
         layout->addWidget(b);
         m_buttons[size_t(i)] = b;
     }
@@ -127,7 +127,7 @@ TDBNavigator::TDBNavigator(QWidget *parent)
 QSize TDBNavigator::sizeHint() const
 {
     int visible = 0;
-    for (QToolButton *b : m_buttons)
+    for (QAbstractButton *b : m_buttons)
         visible += b->isVisibleTo(this) ? 1 : 0;
     return QSize(40 * qMax(visible, 1), 40);
 }
@@ -146,7 +146,7 @@ void TDBNavigator::SetDataSource(TDataSource *source)
 
 void TDBNavigator::SetVisibleButtons(std::initializer_list<TNavigateBtn> buttons)
 {
-    for (QToolButton *b : m_buttons)
+    for (QAbstractButton *b : m_buttons)
         b->setVisible(false);
     for (TNavigateBtn b : buttons)
         m_buttons[size_t(b)]->setVisible(true);
@@ -167,7 +167,7 @@ bool TDBNavigator::IsButtonVisible(TNavigateBtn button) const
 QStringList TDBNavigator::Hints() const
 {
     QStringList out;
-    for (QToolButton *b : m_buttons)
+    for (QAbstractButton *b : m_buttons)
         out << b->toolTip();
     return out;
 }

@@ -15,17 +15,22 @@
 #include <functional>
 #include <initializer_list>
 
-class QToolButton;
+class QAbstractButton;
 
 namespace dataset {
 
 enum class TNavigateBtn { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel, Refresh };
 constexpr int kNavigateButtonCount = 10;
 
+// Makes one of the navigator's buttons, a child of parent; the navigator gives it its glyph
+// (as its icon), its hint and its action. A window with buttons of its own look passes one.
+using TNavigatorButtonFactory = std::function<QAbstractButton *(QWidget *parent)>;
+
 class TDBNavigator : public QWidget {
     Q_OBJECT
 public:
-    explicit TDBNavigator(QWidget *parent = nullptr);
+    // Without a factory the buttons are the platform's tool buttons.
+    explicit TDBNavigator(QWidget *parent = nullptr, const TNavigatorButtonFactory &makeButton = {});
 
     TDataSource *DataSource() const { return m_source; }
     void SetDataSource(TDataSource *source);
@@ -39,7 +44,7 @@ public:
     void SetHints(const QStringList &hints);
     void SetLanguage(QChar language);
 
-    QToolButton *Button(TNavigateBtn button) const { return m_buttons[size_t(button)]; }
+    QAbstractButton *Button(TNavigateBtn button) const { return m_buttons[size_t(button)]; }
     // Runs a button's action as a click does (hooks included).
     void BtnClick(TNavigateBtn button);
 
@@ -62,7 +67,7 @@ private:
 
     QPointer<TDataSource> m_source;
     QMetaObject::Connection m_connection;
-    std::array<QToolButton *, kNavigateButtonCount> m_buttons{};
+    std::array<QAbstractButton *, kNavigateButtonCount> m_buttons{};
 };
 
 } // namespace dataset

@@ -62,7 +62,7 @@ TPickLocDlg::TPickLocDlg(QWidget *owner, TOwnerKind ownerKind, long long current
     db::ApplyFieldProperties(Locateur);
     DsLocateur.SetDataSet(&Locateur);
 
-    DBNavigator1 = new dataset::TDBNavigator(this);
+    DBNavigator1 = new dataset::TDBNavigator(this, &ui::NewToolbarButton);
     DBNavigator1->setObjectName(QStringLiteral("DBNavigator1"));
     DBNavigator1->SetVisibleButtons({dataset::TNavigateBtn::First, dataset::TNavigateBtn::Prior,
                                      dataset::TNavigateBtn::Next, dataset::TNavigateBtn::Last});

@@ -525,10 +525,13 @@ QImage TKelButtonFace::RenderFace() const
     p.drawRoundedRect(QRectF(0.5, 0.5, w - 1, h - 1), 5, 5);
     p.setRenderHint(QPainter::Antialiasing, false);
 
-    // The glyph and the cell of it to show.
+    // The glyph and the cell of it to show; a button given only an icon (as the record
+    // navigator gives its buttons) shows the icon as it would a PNG image.
     QImage glyph;
-    if (!m_png.isNull()) {
-        glyph = m_png;
+    const QImage png = !m_png.isNull() || !m_glyph.isNull() || icon().isNull()
+        ? m_png : icon().pixmap(iconSize()).toImage();
+    if (!png.isNull()) {
+        glyph = png;
         if (m_stretchImage && h > 8)
             glyph = glyph.scaled(h - 8, h - 8, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (!enabled)
@@ -600,6 +603,17 @@ QImage TKelButtonFace::RenderFace() const
     return image;
 }
 
+QSize TKelButtonFace::sizeHint() const
+{
+    const QSize glyph = !m_png.isNull() ? m_png.size()
+        : !m_glyph.isNull() && m_numGlyphs > 0 ? QSize(m_glyph.width() / m_numGlyphs, m_glyph.height())
+        : !icon().isNull() ? iconSize() : QSize();
+    const QFontMetrics metrics(font());
+    const int textWidth = text().isEmpty() ? 0 : metrics.horizontalAdvance(QString(text()).remove(QLatin1Char('&'))) + 4;
+    return QSize(std::max(24, glyph.width() + textWidth + 16 + m_offSetCaption),
+                 std::max({23, glyph.height() + 8, metrics.height() + 10}));
+}
+
 void TKelButtonFace::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -611,6 +625,13 @@ void UseToolbarLook(TKelButtonFace &button)
     button.SetColorStyle(lcsDefault);
     button.SetHotTrackColor(QColor(255, 226, 150));
     button.SetSlowDecease(true);
+}
+
+TKelSpeedButton *NewToolbarButton(QWidget *parent)
+{
+    auto *button = new TKelSpeedButton(parent);
+    UseToolbarLook(*button);
+    return button;
 }
 
 void UseDialogLook(TKelButtonFace &button)

@@ -150,6 +150,8 @@ public:
     int FadeLevel() const { return m_fade; }
     // The face as painted now, without what the widget shows around it.
     QImage RenderFace() const;
+    // Room for the glyph and the caption side by side.
+    QSize sizeHint() const override;
 
     std::function<void(TKelButtonFace &)> OnClick;
     std::function<void(TKelButtonFace &)> OnMouseEnter;
@@ -252,5 +254,8 @@ private:
 // focus on dialogs, fading back when the mouse leaves.
 void UseToolbarLook(TKelButtonFace &button);
 void UseDialogLook(TKelButtonFace &button);
+// A speed button of the toolbar look, for windows that make their buttons through a factory
+// (the record navigator).
+TKelSpeedButton *NewToolbarButton(QWidget *parent);
 
 } // namespace ui

@@ -258,6 +258,9 @@ TEST_F(MainFormTest, ToolbarButtonsLightUpFadeBackAndRunTheirCommands)
         EXPECT_FALSE(b->PNGObject().isNull()) << name;
         EXPECT_TRUE(b->text().isEmpty()) << name;
     }
+    // The navigator beside them has the same buttons.
+    for (int i = 0; i < dataset::kNavigateButtonCount; ++i)
+        EXPECT_NE(qobject_cast<ui::TKelSpeedButton *>(form.Navigator().Button(dataset::TNavigateBtn(i))), nullptr) << i;
     int prints = 0, previews = 0, copies = 0;
     form.SetPrintAction([&] { ++prints; });
     form.SetPreviewAction([&] { ++previews; });

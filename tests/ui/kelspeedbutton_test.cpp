@@ -7,6 +7,8 @@
 #include "UiTestUtil.h"
 
 #include <QEnterEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -174,6 +176,15 @@ TEST(KelSpeedButton, DisabledShowsPlainColourGreyCaptionAndItsSecondCell)
     p.button->SetPNGObject(png);
     p.button->setEnabled(false);
     EXPECT_EQ(QColor(glyphPixel()), QColor(191, 191, 191));
+    // A button given only an icon shows it as it would a PNG image.
+    p.button->SetPNGObject(QImage());
+    p.button->SetGlyph(QImage());
+    QPixmap icon(16, 16);
+    icon.fill(Qt::black);
+    p.button->setIcon(QIcon(icon));
+    p.button->setIconSize(QSize(16, 16));
+    EXPECT_EQ(QColor(glyphPixel()), QColor(191, 191, 191));
+    p.button->setIcon(QIcon());
 
     // The caption is grey when disabled, and cut at its end without an ellipsis when too long.
     p.button->SetPNGObject(QImage());
