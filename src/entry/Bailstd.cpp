@@ -15,6 +15,7 @@
 #include "entry/LeaseLayout.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
+#include "ui/Accessibility.h"
 #include "ui/EditHelpers.h"
 #include "ui/KelButton.h"
 #include "ui/MLang.h"
@@ -384,12 +385,18 @@ void TBailStdForm::SetEnglishCaptions()
                                   : QStringList{QStringLiteral("French"), QStringLiteral("English")});
     PB_Annexe->setText(french ? QStringLiteral("Annexe...") : QStringLiteral("Schedule..."));
     SpB_SelLocateur->setToolTip(QString::fromUtf8(french ? m_layout->lessorHintFr : m_layout->lessorHintEn));
+    // The help buttons show only their glyph: the hint says what they do.
+    for (auto *b : findChildren<ui::TKelSpeedButton *>())
+        if (b->property(kHelpButton).toBool())
+            b->setToolTip(french ? QStringLiteral("Aide") : QStringLiteral("Help"));
     // The Oui/Non groups of the form (the printing language has its own captions).
     for (auto *g : findChildren<dataset::TDBRadioGroup *>())
         if (g != Rg_LangueImp)
             g->SetLanguage(dataset::WorkingLanguage());
     if (!french && L_Partie1)
         L_Partie1->setText(QStringLiteral("Part1 and part2 must be used together."));
+    // The hints above name their buttons for assistive technologies.
+    ui::NameControls(*this);
 }
 
 void TBailStdForm::SetCaption()

@@ -57,6 +57,8 @@ class TBailStdForm : public QWidget, public ui::TMdiChild, public ui::TLeaseChil
 public:
     static constexpr int kHelpContext = 6;
     static constexpr int kFormHelpTopic = 15;
+    // Marks the help buttons among the speed buttons of the form.
+    static constexpr char kHelpButton[] = "leaseHelpButton";
     static constexpr int kPageCount = 4;
     static constexpr int kSplitDateCount = 8;
 

@@ -609,6 +609,7 @@ QWidget *TBailStdForm::MakeItem(const TFormSection &section, const TFormItem *&i
         button->setObjectName(QLatin1String(ControlName(item->name)));
         button->setFixedSize(20, 20);
         button->SetPNGObject(HelpGlyph(16));
+        button->setProperty(kHelpButton, true);
         connect(button, &QAbstractButton::clicked, this, [] { ShowHelpTopic(kFormHelpTopic); });
         w = button;
         break;

@@ -17,6 +17,7 @@
 #include "entry/Inputmnt.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
+#include "ui/Accessibility.h"
 #include "ui/KelButton.h"
 #include "ui/MLBase.h"
 #include "ui/ToolbarHost.h"
@@ -742,10 +743,13 @@ TEST_F(BailStdTest, EveryHelpButtonOpensTheFormsTopic)
         if (!b->objectName().contains(QLatin1String("PropHint")))
             continue;
         ++buttons;
+        EXPECT_EQ(ui::AccessibleName(*b), QStringLiteral("Aide")) << b->objectName().toStdString();   // not the caption beside it
         b->click();
     }
     entry::SetHelpTopicHook({});
     EXPECT_EQ(buttons, 5);
+    EXPECT_EQ(ui::AccessibleName(*w.form->findChild<QWidget *>(QStringLiteral("SpB_SelLocateur"))),
+              QStringLiteral("Sélection du locateur"));
     EXPECT_EQ(topics, std::vector<int>(size_t(buttons), TBailStdForm::kFormHelpTopic));
     EXPECT_EQ(TBailStdForm::kFormHelpTopic, 15);
 }
