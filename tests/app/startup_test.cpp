@@ -13,6 +13,7 @@
 
 #include <QFileInfo>
 #include <QPushButton>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace apptest;
@@ -307,7 +308,8 @@ TEST(DataDirectory, UnreadableCurrentDirectoryFallsBackToTheProgramsFolder)
 TEST(ArchiveSetting, TheSettingsFileNamesTheArchiveFolder)
 {
     auto config = testsupport::TempDir();
-    qputenv("XDG_CONFIG_HOME", config->path().toLocal8Bit());
+    // Qt reads XDG_CONFIG_HOME once per process: an earlier test may already have.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config->path());
     EXPECT_FALSE(app::DefineArchiveDatabase()); // no file, no folder
     QDir(config->path()).mkpath(QStringLiteral("Logiciels Kelvora"));
     QFile file(config->filePath(QStringLiteral("Logiciels Kelvora/leaseform.conf")));
@@ -316,5 +318,4 @@ TEST(ArchiveSetting, TheSettingsFileNamesTheArchiveFolder)
     file.close();
     EXPECT_TRUE(app::DefineArchiveDatabase());
     EXPECT_EQ(dbase::Session::Instance().DirectoryOf(QStringLiteral("VESTRA")), QStringLiteral("/srv/archive"));
-    qunsetenv("XDG_CONFIG_HOME");
 }
