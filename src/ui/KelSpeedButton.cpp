@@ -762,9 +762,16 @@ void TKelSpeedButton::keyReleaseEvent(QKeyEvent *event) { event->ignore(); }
 
 void TKelSpeedButton::RepeatTick()
 {
-    m_repeatTimer->setInterval(100);
-    if (m_down && m_held)
-        emit clicked(false);
+    if (!m_down || !m_held) {
+        m_repeatTimer->stop();
+        return;
+    }
+    // Stopped while the click runs: a click that fails leaves no timer clicking again.
+    m_repeatTimer->stop();
+    QPointer<TKelSpeedButton> self(this);
+    emit clicked(false);
+    if (self && m_down && m_held)
+        m_repeatTimer->start(100);
 }
 
 } // namespace ui
