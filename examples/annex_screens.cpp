@@ -4,60 +4,29 @@
 // Files: annex_<language>_page<n>.png, annex_<language>_window.png and
 // annex_<language>_window_hot.png (the mouse over the return button).
 
-#include "dataset/Common.h"
-#include "dataset/Table.h"
-#include "db/Demo.h"
-#include "db/Schema.h"
-#include "db/Settings.h"
-#include "dbase/Database.h"
-#include "dbase/EngineError.h"
+#include "ExampleSupport.h"
+
 #include "entry/Annexe.h"
 #include "entry/Bailstd.h"
-#include "ui/MLBase.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEnterEvent>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QTemporaryDir>
-
-#include <cstdio>
-
-namespace {
-
-bool Save(const QImage &image, const QString &path)
-{
-    if (image.save(path))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
-    QDir().mkpath(out);
-
-    QTemporaryDir dir;
-    try {
-        db::MakeDemoFolder(dir.path(), 40, 5);
-    } catch (const dbase::EDBEngineError &e) {
-        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+    const QString out = examples::OutputFolder(argc, argv, examples::BesideProgram(QStringLiteral("screens")));
+    examples::TDemoData demo;
+    if (!demo.Make(40, 5))
         return 1;
-    }
-    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
-                                              {QStringLiteral("PATH=") + dir.path()});
+    demo.DefineDatabase();
 
     bool ok = true;
     for (const char *language : {"F", "A"}) {
-        dataset::SetWorkingLanguage(QLatin1Char(*language));
-        db::SetWorkingLanguage(QLatin1String(language));
-        ui::TBaseMultiLang::SetAllLanguages(*language == 'F' ? 0 : 1);
+        examples::UseLanguage(language);
         const QString stem = QStringLiteral("%1/annex_%2_").arg(out, QLatin1String(language));
         try {
             entry::TBailStdForm lease(nullptr, true);
@@ -68,14 +37,14 @@ int main(int argc, char **argv)
                 lease.ResetAnnexFields(&form);
             form.show();
             QCoreApplication::processEvents();
-            ok = Save(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
+            ok = examples::SavePicture(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
             // Once more with the mouse over the return button.
             if (auto *retour = form.findChild<QWidget *>(QStringLiteral("Pb_Retour"))) {
                 const QPointF inside = QRectF(retour->rect()).center();
                 QEnterEvent enter(inside, inside, retour->mapToGlobal(inside));
                 QCoreApplication::sendEvent(retour, &enter);
                 QCoreApplication::processEvents();
-                ok = Save(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
+                ok = examples::SavePicture(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
                 QEvent leave(QEvent::Leave);
                 QCoreApplication::sendEvent(retour, &leave);
             } else {
@@ -85,7 +54,7 @@ int main(int argc, char **argv)
             for (int p = 0; p < entry::TAnnexeForm::kPageCount; ++p) {
                 form.Pages()->setCurrentIndex(p);
                 QCoreApplication::processEvents();
-                ok = Save(form.PageArea(p)->widget()->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
+                ok = examples::SavePicture(form.PageArea(p)->widget()->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
             }
             form.hide();
             lease.AnnexeTable().Cancel();

@@ -3,29 +3,25 @@
 // toolbar with a lease window open and a button under the mouse, reindex window, help viewer,
 // About box, printer set-up, and Qt's question box and save dialog.
 
+#include "ExampleSupport.h"
+
 #include "app/About.h"
 #include "app/AppException.h"
 #include "app/Help.h"
 #include "app/Main.h"
 #include "app/Reindex.h"
 #include "app/Splash.h"
-#include "app/Startup.h"
-#include "db/Demo.h"
-#include "db/Settings.h"
 #include "printout/PrinterSetup.h"
 #include "ui/KelSpeedButton.h"
 #include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QEnterEvent>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTimer>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -48,15 +44,13 @@ void Save(QWidget &w, const QString &name)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    examples::ChoosePlatform();
     app::TApplication application(argc, argv);
-    g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : app::ExecutableDir() + QStringLiteral("/screens");
-    QDir().mkpath(g_out);
-
-    QTemporaryDir data;
-    db::MakeDemoFolder(data.path(), 40, 6);
-    QDir::setCurrent(data.path());
+    g_out = examples::OutputFolder(argc, argv, examples::BesideProgram(QStringLiteral("screens")));
+    examples::TDemoData demo;
+    if (!demo.Make(40, 6))
+        return 1;
+    QDir::setCurrent(demo.Path());
 
     app::TSplashScreen splash;
     Save(splash, QStringLiteral("splash"));
@@ -65,7 +59,8 @@ int main(int argc, char **argv)
         const QString suffix = QLatin1String(language[0] == 'F' ? "_fr" : "_en");
         app::TMainForm form;
         form.Start();
-        db::SetWorkingLanguage(QLatin1String(language));
+        examples::UseLanguage(language);
+        // The main window also puts Qt's own texts into the language.
         form.SetLanguage();
         form.resize(996, 617);
         form.SetStatusText(1, QStringLiteral("40"));

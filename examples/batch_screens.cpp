@@ -3,33 +3,22 @@
 //   batch_screens [folder]   (default: screens/ beside the program)
 // Files: batch_<language>_all.png, batch_<language>_lessor.png.
 
-#include "dataset/Common.h"
-#include "db/Demo.h"
-#include "db/Schema.h"
-#include "db/Settings.h"
-#include "dbase/Database.h"
-#include "dbase/EngineError.h"
+#include "ExampleSupport.h"
+
 #include "forms/Printbat.h"
 #include "ui/Kelgrid.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QKeyEvent>
 #include <QRadioButton>
-#include <QTemporaryDir>
-
-#include <cstdio>
 
 namespace {
 
 bool Save(QWidget &w, const QString &path)
 {
     QCoreApplication::processEvents();
-    if (w.grab().save(path))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
+    return examples::SavePicture(w.grab().toImage(), path);
 }
 
 // Ticks the grid's rows as the Space key does: row by row, the key on each.
@@ -47,23 +36,16 @@ void Tick(forms::TPrintBatch &dialog, std::initializer_list<int> rows)
 
 int main(int argc, char **argv)
 {
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
-    QDir().mkpath(out);
-
-    QTemporaryDir dir;
-    try {
-        db::MakeDemoFolder(dir.path(), 40, 5);
-    } catch (const dbase::EDBEngineError &e) {
-        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+    const QString out = examples::OutputFolder(argc, argv, examples::BesideProgram(QStringLiteral("screens")));
+    examples::TDemoData demo;
+    if (!demo.Make(40, 5))
         return 1;
-    }
-    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
-                                              {QStringLiteral("PATH=") + dir.path()});
+    demo.DefineDatabase();
     bool ok = true;
     for (const char *language : {"F", "A"}) {
-        db::SetWorkingLanguage(QLatin1String(language));
+        examples::UseLanguage(language);
         const QString stem = QStringLiteral("%1/batch_%2_").arg(out, QLatin1String(language));
         try {
             forms::TPrintBatch dialog;

@@ -1,7 +1,8 @@
 // One of each bound control on a demo lease table, saved as a picture:
 //   dataset_gallery [output.png]   (default: dataset_gallery.png beside the program)
 
-#include "dataset/Common.h"
+#include "ExampleSupport.h"
+
 #include "dataset/DBCheckBox.h"
 #include "dataset/DBComboBox.h"
 #include "dataset/DBEdit.h"
@@ -12,40 +13,28 @@
 #include "dataset/Field.h"
 #include "dataset/MonthList.h"
 #include "dataset/Table.h"
-#include "db/Demo.h"
-#include "db/Schema.h"
-#include "dbase/EngineError.h"
 #include "ui/EditHelpers.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QVBoxLayout>
-
-#include <cstdio>
 
 int main(int argc, char **argv)
 {
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("dataset_gallery.png"));
-
-    QTemporaryDir dir;
-    try {
-        db::MakeDemoFolder(dir.path(), 60, 6);
-    } catch (const dbase::EDBEngineError &e) {
-        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+    const QString out = examples::ArgumentOr(argc, argv, examples::BesideProgram(QStringLiteral("dataset_gallery.png")));
+    examples::TDemoData demo;
+    if (!demo.Make(60, 6))
         return 1;
-    }
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Contrôles liés"));
     auto *table = new dataset::TTable(&window);
     table->setObjectName(QStringLiteral("BailStd"));
-    table->SetTableName(db::TableFile(dir.path(), db::kBailStd, "dbf"));
+    table->SetTableName(db::TableFile(demo.Path(), db::kBailStd, "dbf"));
     table->SetIndexName(QStringLiteral("BAILAHCOOP"));
     table->Open();
     table->FieldByName(QStringLiteral("A_CP1"))->SetEditMask(QStringLiteral(">l9l\\ 9l9;1; "));
@@ -126,10 +115,8 @@ int main(int argc, char **argv)
     window.resize(720, 720);
     window.show();
     app.processEvents();
-    if (!window.grab().save(out)) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(out));
+    if (!examples::SavePicture(window.grab().toImage(), out))
         return 1;
-    }
     std::printf("%s\n", qPrintable(out));
     // The table goes before the controls it feeds: its last data event must find them whole.
     delete table;

@@ -3,23 +3,16 @@
 // picker and the rent amount dialog a second time with the mouse over one of their buttons:
 //   entry_screens [output folder]   (default: screens/ in the current folder)
 
+#include "ExampleSupport.h"
+
 #include "app/Config.h"
 #include "app/Findbail.h"
-#include "db/Demo.h"
-#include "db/Schema.h"
-#include "db/Settings.h"
-#include "dbase/Database.h"
-#include "dbase/EngineError.h"
 #include "entry/Inputmnt.h"
 #include "entry/Locateur.h"
 #include "entry/Pickloc.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEnterEvent>
-#include <QTemporaryDir>
-
-#include <cstdio>
 
 namespace {
 
@@ -47,18 +40,17 @@ bool Save(QWidget &w, const QString &path, QWidget *hover = nullptr)
 
 int main(int argc, char **argv)
 {
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screens");
-    QDir().mkpath(out);
-
-    QTemporaryDir dir;
+    const QString out = examples::OutputFolder(argc, argv, QStringLiteral("screens"));
+    examples::TDemoData demo;
+    if (!demo.Make(40, 8))
+        return 1;
+    demo.DefineDatabase();
     try {
-        db::MakeDemoFolder(dir.path(), 40, 8);
-        dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
-                                                  {QStringLiteral("PATH=") + dir.path()});
         bool ok = true;
         for (const char *language : {"F", "A"}) {
-            db::SetWorkingLanguage(QLatin1String(language));
+            examples::UseLanguage(language);
             const QString suffix = QLatin1String(language[0] == 'F' ? "fr" : "en");
             {
                 entry::TLocateurForm lessors;

@@ -4,14 +4,12 @@
 //   form_pages [folder]   (default: screens/ beside the program)
 // Files: <form|coop>_<filled|empty>_<fr|en>_page<n>.png.
 
+#include "ExampleSupport.h"
+
 #include "dataset/Field.h"
 #include "dataset/Table.h"
-#include "db/Demo.h"
 #include "db/FieldProps.h"
 #include "db/Numbering.h"
-#include "db/Schema.h"
-#include "db/Settings.h"
-#include "dbase/EngineError.h"
 #include "dbase/Table.h"
 #include "forms/FormPrims.h"
 #include "forms/PrintCommand.h"
@@ -21,13 +19,9 @@
 #include "printout/Printout.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -51,18 +45,16 @@ int FilledFields(const dataset::TTable &lease)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
-    QDir().mkpath(out);
-    QTemporaryDir dir;
+    const QString out = examples::OutputFolder(argc, argv, examples::BesideProgram(QStringLiteral("screens")));
+    examples::TDemoData demo;
+    if (!demo.Make(60, 6))
+        return 1;
     QString empty, emptyCoop;
     try {
-        db::MakeDemoFolder(dir.path(), 60, 6);
-        dbase::Table conf(db::TableFile(dir.path(), db::kBailConf, "dbf"), dbase::Table::Mode::Shared);
-        dbase::Table leases(db::TableFile(dir.path(), db::kBailStd, "dbf"), dbase::Table::Mode::Shared);
+        dbase::Table conf(db::TableFile(demo.Path(), db::kBailConf, "dbf"), dbase::Table::Mode::Shared);
+        dbase::Table leases(db::TableFile(demo.Path(), db::kBailStd, "dbf"), dbase::Table::Mode::Shared);
         empty = db::AddLease(conf, leases, nullptr, db::TLeaseKind::NN, [](dbase::Record &, dbase::Record *) {});
         emptyCoop = db::AddLease(conf, leases, nullptr, db::TLeaseKind::NO, [](dbase::Record &, dbase::Record *) {});
     } catch (const dbase::EDBEngineError &e) {
@@ -70,9 +62,9 @@ int main(int argc, char **argv)
         return 1;
     }
     dataset::TTable lease, lessor, annex;
-    Open(lease, dir.path(), db::kBailStd, "NOBAIL");
-    Open(lessor, dir.path(), db::kLocateur, "NOLOCATEUR");
-    Open(annex, dir.path(), db::kAnnexe, "NOBAIL");
+    Open(lease, demo.Path(), db::kBailStd, "NOBAIL");
+    Open(lessor, demo.Path(), db::kLocateur, "NOLOCATEUR");
+    Open(annex, demo.Path(), db::kAnnexe, "NOBAIL");
     // The most filled-in lease of each form.
     QString filled, filledCoop;
     int most = -1, mostCoop = -1;

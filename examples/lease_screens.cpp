@@ -6,61 +6,32 @@
 // the window as it opens, and lease_<kind>_<language>_window_hot.png with the lessor
 // selection button under the mouse.
 
-#include "dataset/Common.h"
-#include "db/Demo.h"
-#include "db/Schema.h"
-#include "db/Settings.h"
-#include "dbase/Database.h"
-#include "dbase/EngineError.h"
+#include "ExampleSupport.h"
+
 #include "entry/BailCoop.h"
 #include "entry/Bailstd.h"
 #include "ui/KelSpeedButton.h"
-#include "ui/MLBase.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEnterEvent>
 #include <QScrollArea>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
-#include <cstdio>
 #include <memory>
-
-namespace {
-
-bool Save(const QImage &image, const QString &path)
-{
-    if (image.save(path))
-        return true;
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char **argv)
 {
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("screens"));
-    QDir().mkpath(out);
-
-    QTemporaryDir dir;
-    try {
-        db::MakeDemoFolder(dir.path(), 40, 5);
-    } catch (const dbase::EDBEngineError &e) {
-        std::fprintf(stderr, "demo folder: %s\n", qPrintable(e.Message()));
+    const QString out = examples::OutputFolder(argc, argv, examples::BesideProgram(QStringLiteral("screens")));
+    examples::TDemoData demo;
+    if (!demo.Make(40, 5))
         return 1;
-    }
-    dbase::Session::Instance().DefineDatabase(QLatin1String(db::kDatabaseName), QStringLiteral("DBASE"),
-                                              {QStringLiteral("PATH=") + dir.path()});
+    demo.DefineDatabase();
 
     bool ok = true;
     for (const char *language : {"F", "A"}) {
-        dataset::SetWorkingLanguage(QLatin1Char(*language));
-        db::SetWorkingLanguage(QLatin1String(language));
-        ui::TBaseMultiLang::SetAllLanguages(*language == 'F' ? 0 : 1);
+        examples::UseLanguage(language);
         for (const char *kind : {"NN", "ON", "NO", "OO"}) {
             const bool elderly = kind[0] == 'O';
             const bool coop = kind[1] == 'O';
@@ -73,19 +44,19 @@ int main(int argc, char **argv)
                 form.resize(1000, 760);
                 form.show();
                 QCoreApplication::processEvents();
-                ok = Save(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
+                ok = examples::SavePicture(form.grab().toImage(), stem + QStringLiteral("window.png")) && ok;
                 for (int p = 0; p < entry::TBailStdForm::kPageCount; ++p) {
                     form.Pages()->setCurrentIndex(p);
                     QCoreApplication::processEvents();
                     QWidget *sheet = form.PageArea(p)->findChild<QWidget *>(QStringLiteral("Pg_Sheet%1").arg(p + 1));
-                    ok = Save(sheet->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
+                    ok = examples::SavePicture(sheet->grab().toImage(), stem + QStringLiteral("page%1.png").arg(p + 1)) && ok;
                 }
                 form.Pages()->setCurrentIndex(0);
                 auto *lessor = form.findChild<ui::TKelSpeedButton *>(QLatin1String(coop ? "Pb_SelLocateur" : "SpB_SelLocateur"));
                 QEnterEvent enter(QPointF(4, 4), QPointF(4, 4), lessor->mapToGlobal(QPointF(4, 4)));
                 QApplication::sendEvent(lessor, &enter);
                 QCoreApplication::processEvents();
-                ok = Save(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
+                ok = examples::SavePicture(form.grab().toImage(), stem + QStringLiteral("window_hot.png")) && ok;
             } catch (const dbase::EDBEngineError &e) {
                 std::fprintf(stderr, "lease window: %s\n", qPrintable(e.Message()));
                 return 1;

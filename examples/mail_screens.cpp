@@ -2,10 +2,11 @@
 // the Internet parameters dialog, in French and in English.
 // Usage: mail_screens [OUTPUT_DIR]   (default: the current folder)
 
+#include "ExampleSupport.h"
+
 #include "preview/InternetSettingsForm.h"
 #include "preview/MailPanel.h"
 #include "preview/Preview.h"
-#include "ui/MLBase.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,8 +16,6 @@
 #include <QPlainTextEdit>
 #include <QSettings>
 #include <QTemporaryDir>
-
-#include <cstdio>
 
 using namespace printout;
 using preview::TFPrintPreview;
@@ -47,30 +46,20 @@ std::unique_ptr<TPrintout> MakePrintout(bool french, bool perPage)
     return p;
 }
 
-bool Save(QWidget &w, const QString &path)
-{
-    QApplication::processEvents();
-    const bool ok = w.grab().save(path, "PNG");
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.toLocal8Bit().constData());
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    examples::ChoosePlatform();
     // The pictures show no one's own settings, accounts or passwords.
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     QApplication app(argc, argv);
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(dir);
+    const QString dir = examples::OutputFolder(argc, argv, QDir::currentPath());
     bool ok = true;
     for (const bool french : {true, false}) {
-        ui::TBaseMultiLang::SetAllLanguages(french ? 0 : 1);
+        examples::UseLanguage(french ? "F" : "A");
         const QString lang = french ? QStringLiteral("fr") : QStringLiteral("en");
         for (const bool multiple : {false, true}) {
             TFPrintPreview w(nullptr, MakePrintout(french, multiple));
@@ -87,12 +76,12 @@ int main(int argc, char **argv)
                 panel->TextBox()->setPlainText(french ? QStringLiteral("Bonjour,\nVoici votre bail à signer.")
                                                       : QStringLiteral("Hello,\nHere is your lease to sign."));
             }
-            ok &= Save(w, dir + QStringLiteral("/mail-%1-%2.png").arg(lang, multiple ? QStringLiteral("multiple") : QStringLiteral("single")));
+            ok &= examples::SaveShown(w, dir + QStringLiteral("/mail-%1-%2.png").arg(lang, multiple ? QStringLiteral("multiple") : QStringLiteral("single")));
         }
         preview::TInternetSettingsForm form(nullptr, french, QStringLiteral("smtp.gestion-roy.qc.ca"), QStringLiteral("hroy"));
         form.SmtpPassword()->setText(QStringLiteral("secret"));
         form.show();
-        ok &= Save(form, dir + QStringLiteral("/internet-settings-%1.png").arg(lang));
+        ok &= examples::SaveShown(form, dir + QStringLiteral("/internet-settings-%1.png").arg(lang));
     }
     return ok ? 0 : 1;
 }

@@ -3,9 +3,10 @@
 // and the mouse over a toolbar button; the toolbar alone, twice its size, to judge the glyphs.
 // Usage: preview_screens [OUTPUT_DIR]   (default: the current folder)
 
+#include "ExampleSupport.h"
+
 #include "preview/Preview.h"
 #include "ui/KelSpeedButton.h"
-#include "ui/MLBase.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -68,33 +69,23 @@ std::unique_ptr<TPrintout> MakePrintout(bool french)
     return p;
 }
 
-bool Save(QWidget &w, const QString &path)
-{
-    QApplication::processEvents();
-    const bool ok = w.grab().save(path, "PNG");
-    std::printf("%s %s\n", ok ? "wrote" : "FAILED", path.toLocal8Bit().constData());
-    return ok;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    examples::ChoosePlatform();
     QApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    QDir().mkpath(dir);
+    const QString dir = examples::OutputFolder(argc, argv, QDir::currentPath());
     bool ok = true;
     for (const bool french : {true, false}) {
-        ui::TBaseMultiLang::SetAllLanguages(french ? 0 : 1);
+        examples::UseLanguage(french ? "F" : "A");
         const QString lang = french ? QStringLiteral("fr") : QStringLiteral("en");
         TFPrintPreview w(nullptr, MakePrintout(french));
         w.resize(1100, 820);
         w.show();
-        ok &= Save(w, dir + QStringLiteral("/preview-%1-100.png").arg(lang));
+        ok &= examples::SaveShown(w, dir + QStringLiteral("/preview-%1-100.png").arg(lang));
         w.FullPage();
-        ok &= Save(w, dir + QStringLiteral("/preview-%1-fullpage.png").arg(lang));
+        ok &= examples::SaveShown(w, dir + QStringLiteral("/preview-%1-fullpage.png").arg(lang));
         w.ShowSearchPanel();
         w.SearchEdit()->setText(french ? QStringLiteral("locataire") : QStringLiteral("lessee"));
         w.WholeWords()->setChecked(true);
@@ -102,7 +93,7 @@ int main(int argc, char **argv)
         w.SetZoomText(QStringLiteral("100"));
         w.ApplyZoom();
         w.ShowHit(0);
-        ok &= Save(w, dir + QStringLiteral("/preview-%1-search.png").arg(lang));
+        ok &= examples::SaveShown(w, dir + QStringLiteral("/preview-%1-search.png").arg(lang));
         // The mouse comes over the archive button and the panel opens; the button stays lit.
         w.SearchPanel()->findChild<QAbstractButton *>(QStringLiteral("SearchClose"))->click();
         w.Current()->SetCurrentPage(2);
@@ -110,7 +101,7 @@ int main(int argc, char **argv)
         QEnterEvent enter(QPointF(15, 15), QPointF(15, 15), archive->mapToGlobal(QPointF(15, 15)));
         QApplication::sendEvent(archive, &enter);
         w.ShowArchivePanel();
-        ok &= Save(w, dir + QStringLiteral("/preview-%1-archive.png").arg(lang));
+        ok &= examples::SaveShown(w, dir + QStringLiteral("/preview-%1-archive.png").arg(lang));
         QWidget *toolBar = w.findChild<QWidget *>(QStringLiteral("ToolBar"));
         const QPixmap bar = toolBar->grab(QRect(0, 0, w.Button("BtnFind")->geometry().right() + 4, toolBar->height()));
         const QString barPath = dir + QStringLiteral("/preview-%1-toolbar.png").arg(lang);
