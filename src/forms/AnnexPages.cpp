@@ -546,34 +546,42 @@ const TAnnexProse kProse[] = {
     {6, 340, 1790, 960, "", "absence in advance."},
 };
 
+// Walks a prose line run by run in the printing language, each in its font, drawing the runs
+// when draw is set; returns the x where the line ends. The fit check measures with the same
+// walk that draws, so the two cannot disagree.
+int WalkProse(TPageCanvas &canvas, const TAnnexProse &line, bool draw)
+{
+    const QString text = Pick(line.fr, line.en);
+    int x = line.x;
+    int font = 37;
+    QString piece;
+    const auto flush = [&] {
+        if (piece.isEmpty())
+            return;
+        SetFormFont(canvas, font);
+        if (draw)
+            DrawText(canvas, x, line.y, piece);
+        x += canvas.TextWidth(piece);
+        piece.clear();
+    };
+    for (const QChar c : text) {
+        if (c == QLatin1Char('^') || c == QLatin1Char('~')) {
+            flush();
+            const int toggled = c == QLatin1Char('^') ? 38 : 39;
+            font = font == toggled ? 37 : toggled;
+        } else {
+            piece += c;
+        }
+    }
+    flush();
+    return x;
+}
+
 void DrawProse(TPageCanvas &canvas, int page)
 {
-    for (const TAnnexProse &line : kProse) {
-        if (line.page != page)
-            continue;
-        const QString text = Pick(line.fr, line.en);
-        int x = line.x;
-        int font = 37;
-        QString piece;
-        const auto flush = [&] {
-            if (piece.isEmpty())
-                return;
-            SetFormFont(canvas, font);
-            DrawText(canvas, x, line.y, piece);
-            x += canvas.TextWidth(piece);
-            piece.clear();
-        };
-        for (const QChar c : text) {
-            if (c == QLatin1Char('^') || c == QLatin1Char('~')) {
-                flush();
-                const int toggled = c == QLatin1Char('^') ? 38 : 39;
-                font = font == toggled ? 37 : toggled;
-            } else {
-                piece += c;
-            }
-        }
-        flush();
-    }
+    for (const TAnnexProse &line : kProse)
+        if (line.page == page)
+            WalkProse(canvas, line, true);
 }
 
 // The white-on-black title block; its last line is centred by hand because it mixes
@@ -657,22 +665,7 @@ std::span<const TAnnexProse> AnnexProse()
 
 int AnnexProseEnd(TPageCanvas &canvas, const TAnnexProse &line)
 {
-    int x = line.x;
-    int font = 37;
-    QString piece;
-    const QString text = Pick(line.fr, line.en);
-    for (const QChar c : text + QLatin1Char('\0')) {
-        if (c == QLatin1Char('^') || c == QLatin1Char('~') || c == QLatin1Char('\0')) {
-            SetFormFont(canvas, font);
-            x += canvas.TextWidth(piece);
-            piece.clear();
-            const int toggled = c == QLatin1Char('^') ? 38 : 39;
-            font = font == toggled ? 37 : toggled;
-        } else {
-            piece += c;
-        }
-    }
-    return x;
+    return WalkProse(canvas, line, false);
 }
 
 namespace {
