@@ -84,7 +84,6 @@ private:
     bool m_hasFont = false;
     QString m_layout;
     bool m_layoutSet = false;
-    bool m_enlarged = false;
 };
 
 class TWordExport : public printout::TExportTarget {
