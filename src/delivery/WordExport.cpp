@@ -133,7 +133,7 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
     std::vector<TEmrLine> lines;
     for (TEmrLine line : walk.Lines()) {
         // An empty text (a blank field) shows nothing; typed, its tab could leave a paragraph
-        // of tabs alone, which the word processor makes less high than its spacing says.
+        // of tabs alone, which the word processor lays out lower than its spacing says.
         std::erase_if(line.runs, [](const TEMRObject *run) { return run->text.isEmpty(); });
         if (line.runs.empty())
             continue;
