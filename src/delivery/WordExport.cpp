@@ -1,7 +1,6 @@
 #include "delivery/WordExport.h"
 
 #include "delivery/DocumentExport.h"
-#include "pdf/FontEngine.h"
 #include "printout/EmfFormat.h"
 #include "printout/Printer.h"
 
@@ -23,31 +22,12 @@ namespace {
 // Font size as typed: 8 points for a font of no height.
 double SizeOf(const TEmrFont &f) { return f.size > 0 ? f.size : 8; }
 
-// A font's line height in 0.1 mm.
+// The line height the placement counts with, in 0.1 mm.
 int HeightOf(const TEmrFont &f) { return std::clamp(RoundEven(SizeOf(f) / 0.28), 1, 100000); }
 
 int MarginPoints(int hundredthsMm) { return RoundEven(hundredthsMm / 1000.0 * 72.0 / 2.54); }
 
 int Twips(double points) { return int(std::lround(points * 20)); }
-
-// Twips of an exact line spacing as the document states it (never under a point).
-qint64 LineTwips(double points) { return std::max<qint64>(20, std::llround(std::min(points, 1e9) * 20)); }
-
-// How far down the page (0.1 mm) a run's baseline lies: its reference point is the baseline,
-// the top of its character cell or the cell's bottom, as the alignment in force says.
-double BaselineOf(const TEMRObject &run)
-{
-    const double depth = -double(run.ref.y());
-    const uint32_t vertical = run.align & TA_VMASK;
-    if (vertical == TA_BASELINE)
-        return depth;
-    const pdf::TFontFace *face = pdf::TFontEngine::Instance().Face(run.font.face, run.font.Bold(), run.font.italic);
-    if (!face || face->UnitsPerEm() <= 0)
-        return depth;
-    const double em = SizeOf(run.font) * 254.0 / 72.0;
-    const pdf::TFontMetrics &m = face->Metrics();
-    return vertical == TA_BOTTOM ? depth - em * m.winDescent / m.unitsPerEm : depth + em * m.winAscent / m.unitsPerEm;
-}
 
 // How far (0.1 mm) a run may start from the end of the one before it and still continue it.
 constexpr double kJoinSlack = 2;
@@ -127,17 +107,14 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
     TWordPage page;
     page.firstParagraph = m_paragraphs.size() - 1;
 
+    qint64 position = 0;
+    bool started = false;
     // Baselines less than half a line apart (columns of text side by side, drawn a little out
     // of step) share one paragraph: as two, each would take a whole line and push the page's
     // end onto another page.
     std::vector<TEmrLine> lines;
-    for (TEmrLine line : walk.Lines()) {
-        // An empty text (a blank field) shows nothing; typed, its tab could leave a paragraph
-        // of tabs alone, which the word processor lays out lower than its spacing says.
-        std::erase_if(line.runs, [](const TEMRObject *run) { return run->text.isEmpty(); });
-        if (line.runs.empty())
-            continue;
-        const int half = HeightOf(line.runs.front()->font) / 2;
+    for (const TEmrLine &line : walk.Lines()) {
+        const int half = line.runs.empty() ? 0 : HeightOf(line.runs.front()->font) / 2;
         if (lines.empty() || qint64(lines.back().y) - line.y >= half) {
             lines.push_back(line);
             continue;
@@ -164,11 +141,6 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             end = EndOf(metafile, *run);
         }
     }
-    // The page is laid out in twips from the sheet's top, as the word processor lays it out: a
-    // paragraph of exact spacing S is S high and has its baseline at 4/5 of S from its top.
-    // Each line's spacing is chosen so that its baseline falls where the page has it.
-    const qint64 foot = qint64(m_height - m_top) * 20; // the text area's foot
-    qint64 top = qint64(m_top) * 20;                   // of the paragraph being typed
     for (size_t li = 0; li < lines.size(); ++li) {
         const TEmrLine &line = lines[li];
         if (!m_layoutSet || line.layout != m_layout) {
@@ -181,32 +153,9 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
             m_layout = line.layout;
             m_layoutSet = true;
         }
-        // The line's first font is typed first: the gap above is filled with paragraphs of its
-        // size, and the line is as high as its largest font at least.
-        const TEmrFont &first = line.runs.front()->font;
-        if (!m_hasFont || !(first == m_font)) {
-            m_font = first;
-            m_hasFont = true;
-            Current().lineSpacing = SizeOf(m_font);
-        }
-        const TEMRObject *lead = line.runs.front();
-        double tallest = 0;
-        for (const TEMRObject *run : line.runs) {
-            if (run->ref.y() == line.y && lead->ref.y() != line.y)
-                lead = run;
-            tallest = std::max(tallest, SizeOf(run->font));
-        }
-        const qint64 empty = LineTwips(SizeOf(m_font)), least = LineTwips(tallest);
-        const qint64 baseline = std::llround(std::max(0.0, std::min(BaselineOf(*lead) * 1440 / 254, double(foot))));
-        while (top + empty + least * 4 / 5 <= baseline) {
-            NewParagraph();
-            top += empty;
-        }
-        qint64 spacing = std::max(least, ((baseline - top) * 5 + 3) / 4);
-        // Past the text area's foot the line would go onto a page of its own.
-        if (top + spacing > foot)
-            spacing = std::max(least, foot - top);
-        Current().lineSpacing = spacing / 20.0;
+        qint64 lineHeight = 0;
+        bool placed = false;
+        double extra = 0; // points the line's spacing was widened by to reach its depth
         for (size_t i = 0; i < line.runs.size();) {
             const TEmrFont &font = line.runs[i]->font;
             QString text;
@@ -216,15 +165,52 @@ void TWordDocument::AddPage(const TPageWalk &walk, QSize sheetPx, const printout
                     text += QLatin1Char('\t');
                 text += line.runs[j]->text;
             }
-            m_font = font;
+            if (!m_hasFont || !(font == m_font)) {
+                if (placed) {
+                    // Another font further along a placed line: the paragraph keeps the gap it
+                    // was given and grows to the largest font, so the line stays where it is.
+                    const double grown = std::max(Current().lineSpacing, SizeOf(font) + extra);
+                    position += RoundEven((grown - Current().lineSpacing) / 0.28);
+                    Current().lineSpacing = grown;
+                } else {
+                    if (m_hasFont && started)
+                        position += RoundEven((SizeOf(font) - SizeOf(m_font)) / 0.28);
+                    Current().lineSpacing = SizeOf(font);
+                    m_enlarged = false;
+                }
+                m_font = font;
+                m_hasFont = true;
+            }
+            lineHeight = std::max<qint64>(lineHeight, HeightOf(m_font));
+            if (!placed) {
+                // Empty paragraphs fill the gap down to the line; what is left of it widens
+                // the line's own spacing.
+                const qint64 depth = -qint64(line.y);
+                if (!started) {
+                    position = lineHeight + 64;
+                    started = true;
+                }
+                while (depth >= position + lineHeight) {
+                    NewParagraph();
+                    position += lineHeight;
+                }
+                if (position < depth) {
+                    extra = RoundEven(depth - position) * 0.28;
+                    Current().lineSpacing = SizeOf(m_font) + extra;
+                    m_enlarged = true;
+                    position = depth;
+                }
+                placed = true;
+            }
             Current().runs.push_back({m_font, text});
             i = j;
         }
         if (li + 1 < lines.size()) {
             // The next paragraph is as high as the font in force (its spacing set back to it).
             NewParagraph();
-            top += spacing;
+            position += HeightOf(m_font);
             Current().lineSpacing = SizeOf(m_font);
+            m_enlarged = false;
         }
     }
     AddShapes(walk, sheetPx, metafile, page);

@@ -84,6 +84,7 @@ private:
     bool m_hasFont = false;
     QString m_layout;
     bool m_layoutSet = false;
+    bool m_enlarged = false;
 };
 
 class TWordExport : public printout::TExportTarget {

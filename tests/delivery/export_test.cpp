@@ -163,51 +163,6 @@ TEST(WordExport, RunsThatContinueTheTextBeforeThemTakeNoTabStop)
     EXPECT_TRUE(line->runs[1].font.italic);
 }
 
-TEST(WordExport, BaselinesLandWhereThePageHasThem)
-{
-    // A word processor puts an exact-spaced line's baseline at 4/5 of its spacing from its
-    // top: counted that way down the paragraphs, each baseline falls on the recorded one,
-    // after a gap, line after line, in another size, at the foot of the page. A text anchored
-    // by its top has its baseline an ascent below. A blank field leaves no paragraph of tabs.
-    using printout::emf::TA_BASELINE;
-    struct TLine {
-        int y, height;
-        uint32_t align;
-        const char *text;
-    } const lines[] = {
-        {-200, 60, 0, "Titre"},   {-700, 40, TA_BASELINE, "Loin"},  {-750, 40, TA_BASELINE, "Suivante"},
-        {-900, 40, TA_BASELINE, ""}, {-1100, 25, TA_BASELINE, "Petite"}, {-1300, 55, TA_BASELINE, "Grande"},
-        {-2650, 40, TA_BASELINE, "Pied"},
-    };
-    std::vector<TText> texts;
-    for (const TLine &l : lines)
-        texts.push_back({l.text[0] ? 64 : 500, l.y, QString::fromLatin1(l.text), 0, l.align, l.height});
-    const TWordDocument doc = WordOf(*PagesOf({texts}));
-    double top = doc.TopMargin();
-    size_t k = 0;
-    for (const TWordParagraph &para : doc.Paragraphs()) {
-        const double baseline = top + 0.8 * para.lineSpacing;
-        top += para.lineSpacing;
-        if (para.runs.empty())
-            continue;
-        if (para.Text().trimmed().isEmpty()) {
-            ADD_FAILURE() << "a paragraph of tabs alone";
-            continue;
-        }
-        while (k < std::size(lines) && !lines[k].text[0])
-            ++k;
-        ASSERT_LT(k, std::size(lines));
-        const TLine &l = lines[k++];
-        EXPECT_EQ(para.Text(), QString::fromLatin1(l.text));
-        const double recorded = Points(-l.y), em = para.runs.front().font.size;
-        if (l.align == TA_BASELINE)
-            EXPECT_NEAR(baseline, recorded, 0.2) << l.text;
-        else
-            EXPECT_TRUE(baseline > recorded + 0.7 * em && baseline < recorded + em) << baseline << " " << recorded;
-    }
-    EXPECT_EQ(k, std::size(lines));
-}
-
 TEST(ExcelExport, AmountsAreRecognisedWithTheirFormats)
 {
     struct TCase {

@@ -10,13 +10,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -56,47 +54,6 @@ QString OfficeText(const QString &file, const QString &work)
     if (QFileInfo::exists(pdf))
         testsupport::Run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &text);
     return text;
-}
-
-// The PDF LibreOffice makes of a document; empty when it made none.
-QString OfficePdf(const QString &file, const QString &work)
-{
-    const QString outDir = work + QStringLiteral("/pdf");
-    QDir().mkpath(outDir);
-    testsupport::Run(QStringLiteral("soffice"),
-                     {QStringLiteral("-env:UserInstallation=file://%1/profile").arg(work), QStringLiteral("--headless"),
-                      QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), outDir, file});
-    const QString pdf = outDir + QLatin1Char('/') + QFileInfo(file).completeBaseName() + QStringLiteral(".pdf");
-    return QFileInfo::exists(pdf) ? pdf : QString();
-}
-
-// The words found once on each page of a PDF with the middle of their box (points from the
-// page's top) as pdftotext gives it; the middle, as the two files' fonts declare different
-// heights about the same baseline.
-std::vector<QHash<QString, double>> WordMiddles(const QString &pdf)
-{
-    QString html;
-    testsupport::Run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}, &html);
-    static const QRegularExpression word(QStringLiteral("<word [^>]*yMin=\"([\\d.]+)\"[^>]*yMax=\"([\\d.]+)\">([^<]*)</word>"));
-    std::vector<QHash<QString, double>> pages;
-    std::vector<QSet<QString>> twice;
-    for (const QString &line : html.split(QLatin1Char('\n'))) {
-        if (line.contains(QLatin1String("<page "))) {
-            pages.emplace_back();
-            twice.emplace_back();
-        }
-        const QRegularExpressionMatch m = word.match(line);
-        if (!m.hasMatch() || pages.empty() || m.captured(3).size() < 4)
-            continue;
-        const QString text = m.captured(3);
-        if (pages.back().contains(text))
-            twice.back().insert(text);
-        pages.back().insert(text, (m.captured(1).toDouble() + m.captured(2).toDouble()) / 2);
-    }
-    for (size_t i = 0; i < pages.size(); ++i)
-        for (const QString &text : twice[i])
-            pages[i].remove(text);
-    return pages;
 }
 
 class ExportCommand : public ::testing::Test {
@@ -271,28 +228,4 @@ TEST_F(ExportCommand, PdfAndRefusals)
     EXPECT_EQ(Tool({QStringLiteral("export"), s_dir->path(), QStringLiteral("--lease"), s_lease, QStringLiteral("--xlsx"),
                     s_dir->filePath(QStringLiteral("no/such/folder.xlsx"))}, nullptr, &err), 1);
     EXPECT_TRUE(err.contains(QStringLiteral("cannot be written"))) << err.toStdString();
-}
-
-TEST_F(ExportCommand, DocxTextInLibreOfficeSitsWhereThePdfHasIt)
-{
-    if (!testsupport::HaveProgram(QStringLiteral("unzip")) || !testsupport::HaveProgram(QStringLiteral("soffice"))
-        || !testsupport::HaveProgram(QStringLiteral("pdftotext")))
-        GTEST_SKIP() << "unzip, LibreOffice or pdftotext is not installed";
-    const auto ours = WordMiddles(Export("--pdf", QStringLiteral("placed.pdf")));
-    const QString office = OfficePdf(Export("--docx", QStringLiteral("placed.docx")), s_dir->path());
-    ASSERT_FALSE(office.isEmpty());
-    const auto theirs = WordMiddles(office);
-    ASSERT_EQ(theirs.size(), ours.size());
-    // Within 1.5 mm; lines of different sizes crowded together may be moved apart, so most
-    // words, not all, are held to it.
-    int near = 0, all = 0;
-    for (size_t p = 0; p < ours.size(); ++p)
-        for (auto it = ours[p].cbegin(); it != ours[p].cend(); ++it) {
-            if (!theirs[p].contains(it.key()))
-                continue;
-            ++all;
-            near += std::abs(theirs[p].value(it.key()) - it.value()) <= 1.5 * 72 / 25.4;
-        }
-    EXPECT_GT(all, 300);
-    EXPECT_GE(near, all * 9 / 10) << near << " of " << all;
 }
