@@ -11,6 +11,16 @@
 
 namespace ui {
 
+namespace {
+
+// The keys that press and click a focused push button.
+bool IsClickKey(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
+} // namespace
+
 TKelButton::TKelButton(QWidget *parent)
     : TKelButtonFace(parent)
 {
@@ -169,8 +179,7 @@ void TKelButton::mouseReleaseEvent(QMouseEvent *event)
 
 void TKelButton::keyPressEvent(QKeyEvent *event)
 {
-    const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && isEnabled()) {
+    if (IsClickKey(event->key()) && isEnabled()) {
         if (!event->isAutoRepeat()) {
             m_pressed = true;
             update();
@@ -182,8 +191,7 @@ void TKelButton::keyPressEvent(QKeyEvent *event)
 
 void TKelButton::keyReleaseEvent(QKeyEvent *event)
 {
-    const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && !event->isAutoRepeat()) {
+    if (IsClickKey(event->key()) && !event->isAutoRepeat()) {
         DoClick();
         return;
     }

@@ -51,6 +51,16 @@ QImage Radial(const TKelPalette &palette, int cx, int cy)
     });
 }
 
+// Stores value in field; true when that changed it.
+template <class T>
+bool Assign(T &field, const T &value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    return true;
+}
+
 } // namespace
 
 TKelPalette KelGradientPalette(QColor beginColor, QColor endColor, bool reverse, int shift, int rotation)
@@ -104,78 +114,56 @@ TKelGradient::~TKelGradient() = default;
 void TKelGradient::SetColorBegin(const QColor &c)
 {
     m_useSysColors = false;
-    if (c == m_colorBegin)
-        return;
-    m_colorBegin = c;
-    Changed();
+    if (Assign(m_colorBegin, c))
+        Changed();
 }
 
 void TKelGradient::SetColorEnd(const QColor &c)
 {
     m_useSysColors = false;
-    if (c == m_colorEnd)
-        return;
-    m_colorEnd = c;
-    Changed();
+    if (Assign(m_colorEnd, c))
+        Changed();
 }
 
 void TKelGradient::SetStyle(TKelGradientStyle s)
 {
-    if (s == m_style)
-        return;
-    m_style = s;
-    Changed();
+    if (Assign(m_style, s))
+        Changed();
 }
 
 void TKelGradient::SetReverse(bool r)
 {
-    if (r == m_reverse)
-        return;
-    m_reverse = r;
-    Changed();
+    if (Assign(m_reverse, r))
+        Changed();
 }
 
 void TKelGradient::SetShift(int s)
 {
-    s = std::clamp(s, -100, 100);
-    if (s == m_shift)
-        return;
-    m_shift = s;
-    Changed();
+    if (Assign(m_shift, std::clamp(s, -100, 100)))
+        Changed();
 }
 
 void TKelGradient::SetRotation(int r)
 {
-    r = std::clamp(r, -100, 100);
-    if (r == m_rotation)
-        return;
-    m_rotation = r;
-    Changed();
+    if (Assign(m_rotation, std::clamp(r, -100, 100)))
+        Changed();
 }
 
 void TKelGradient::SetBorderWidth(int w)
 {
-    w = std::max(0, w);
-    if (w == m_borderWidth)
-        return;
-    m_borderWidth = w;
-    update();
+    if (Assign(m_borderWidth, std::max(0, w)))
+        update();
 }
 
 void TKelGradient::SetBorderColor(const QColor &c)
 {
-    if (c == m_borderColor)
-        return;
-    m_borderColor = c;
-    update();
+    if (Assign(m_borderColor, c))
+        update();
 }
 
 void TKelGradient::SetUseSysColors(bool u)
 {
-    if (u == m_useSysColors)
-        return;
-    m_useSysColors = u;
-    if (u)
+    if (Assign(m_useSysColors, u) && u)
         ReadSysColors();
 }
 

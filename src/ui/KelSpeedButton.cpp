@@ -121,6 +121,12 @@ QImage NewImage(int size)
     return image;
 }
 
+// How many square cells a strip of glyphs holds side by side.
+int CellCount(const QImage &strip)
+{
+    return strip.height() > 0 ? strip.width() / strip.height() : 0;
+}
+
 } // namespace
 
 TModalResult KindModalResult(TKelButtonKind kind)
@@ -380,14 +386,14 @@ void TKelButtonFace::SetColorStyle(TKelColorStyle style)
 void TKelButtonFace::SetGlyph(const QImage &glyph)
 {
     m_glyph = glyph;
-    m_numGlyphs = glyph.height() > 0 ? glyph.width() / glyph.height() : 0;
+    m_numGlyphs = CellCount(glyph);
     Repaint();
 }
 
 void TKelButtonFace::SetPNGObject(const QImage &png)
 {
     m_png = png;
-    m_numGlyphs = png.height() > 0 ? png.width() / png.height() : 0;
+    m_numGlyphs = CellCount(png);
     Repaint();
 }
 
