@@ -1318,9 +1318,11 @@ namespace {
 
 class Checker {
 public:
+    // Live nodes still marked as superseded go to leftovers when it is given, else to problems.
     Checker(const File &file, uint32_t blockSize, uint64_t fileSize, std::vector<QString> &problems,
-            std::unordered_set<uint32_t> &usedPages)
-        : m_file(file), m_blockSize(blockSize), m_fileSize(fileSize), m_problems(problems), m_used(usedPages) {}
+            std::vector<QString> *leftovers, std::unordered_set<uint32_t> &usedPages)
+        : m_file(file), m_blockSize(blockSize), m_fileSize(fileSize), m_problems(problems), m_leftovers(leftovers),
+          m_used(usedPages) {}
 
     // Walks one tag; returns the number of entries found.
     uint64_t Walk(const TagLayout &l, uint32_t root)
@@ -1375,8 +1377,13 @@ private:
         const int n = node.Count();
         if (n > m_l->maxKeys)
             Problem(QStringLiteral("node page %1 holds %2 keys, the tag allows %3").arg(page).arg(n).arg(m_l->maxKeys));
-        if (node.Spare() != 0)
+        if (node.Spare() == kSupersededMark && m_leftovers) {
+            if (m_leftovers->size() < 200)
+                m_leftovers->push_back(QStringLiteral("tag %1: node page %2 is marked as replaced but still in the tree")
+                                           .arg(m_l->name).arg(page));
+        } else if (node.Spare() != 0) {
             Problem(QStringLiteral("node page %1 has a non-zero link field").arg(page));
+        }
 
         if (node.IsLeaf()) {
             if (m_leafDepth < 0)
@@ -1427,6 +1434,7 @@ private:
     uint32_t m_blockSize;
     uint64_t m_fileSize;
     std::vector<QString> &m_problems;
+    std::vector<QString> *m_leftovers;
     std::unordered_set<uint32_t> &m_used;
     const TagLayout *m_l = nullptr;
     std::optional<std::string> m_prev;                          // last key walked
@@ -1437,7 +1445,7 @@ private:
 
 } // namespace
 
-std::vector<QString> MdxFile::CheckStructure() const
+std::vector<QString> MdxFile::CheckStructure(std::vector<QString> *leftovers) const
 {
     std::vector<QString> problems;
     const QString &path = m_file.Path();
@@ -1461,7 +1469,7 @@ std::vector<QString> MdxFile::CheckStructure() const
     for (int i = 0; i < usable; ++i) {
         const TagLayout &l = m_impl->layouts[size_t(i)];
         const uint8_t *e = table[size_t(i)].data();
-        Checker check(m_file, m_impl->blockSize, size, problems, used);
+        Checker check(m_file, m_impl->blockSize, size, problems, leftovers, used);
         // Shown with the tag's name via Problem().
         auto tagProblem = [&](const QString &what) { problems.push_back(QStringLiteral("tag %1: %2").arg(l.name, what)); };
         const auto &t = threads[size_t(i)];

@@ -95,8 +95,10 @@ public:
 
     // Structural check of every tag: thread bytes, page count, node layout, key order,
     // branch keys. Returns one line per problem, empty when sound. Uncounted pages are
-    // not a problem here (see UncountedPages).
-    std::vector<QString> CheckStructure() const;
+    // not a problem here (see UncountedPages). A writer killed after marking the nodes a
+    // change replaces and before switching to their replacements leaves live nodes marked
+    // as replaced: with leftovers given, those lines go there instead.
+    std::vector<QString> CheckStructure(std::vector<QString> *leftovers = nullptr) const;
     // Whole pages past the header's page count: a writer killed after adding the new pages
     // of a change and before counting them leaves them. Nothing points into them and the
     // next change allocates past them; a rebuild counts them again.

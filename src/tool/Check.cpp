@@ -125,11 +125,14 @@ void CheckTags(TDbfReader &reader, const QString &mdxPath, TProblems &problems, 
         problems.Append(mdxProblems);
         return;
     }
-    for (const QString &line : index->CheckStructure())
-        mdxProblems.Add(line);
     const bool marked = index->IsDirty();
+    std::vector<QString> structureLeftovers;
+    for (const QString &line : index->CheckStructure(marked ? &structureLeftovers : nullptr))
+        mdxProblems.Add(line);
     if (marked)
         mdxLeftovers.Add(QStringLiteral("marked as being changed by a writer that is no longer running"));
+    for (const QString &line : structureLeftovers)
+        mdxLeftovers.Add(line);
     if (const uint32_t pages = index->UncountedPages())
         mdxLeftovers.Add(QStringLiteral("%1 pages past the header's page count").arg(pages));
 

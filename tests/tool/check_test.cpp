@@ -4,6 +4,7 @@
 #include "db/FileOps.h"
 #include "db/Schema.h"
 #include "dbase/Cursor.h"
+#include "dbase/MdxFormat.h"
 #include "dbase/Table.h"
 
 #include <QDir>
@@ -189,6 +190,39 @@ TEST(Check, InterruptedAppendIsRepairedNotReported)
         EXPECT_EQ(index.All(index.FindTag(QStringLiteral("NOBAIL"))).size(), repaired ? 300u : 301u);
         if (repaired) {
             EXPECT_EQ(Tool({QStringLiteral("check"), dir}, &out), 0);
+            EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+        }
+    }
+}
+
+// A writer killed after marking the nodes its change replaces and before switching to the
+// new ones leaves live nodes marked: under its dirty mark that is an interrupted write, which
+// check repairs; without the mark it is damage.
+TEST(Check, LiveNodeMarkedAsReplacedIsAnInterruptedWriteUnderTheWritersMark)
+{
+    namespace mdx = dbase::mdx;
+    for (const bool marked : {true, false}) {
+        SCOPED_TRACE(marked);
+        auto tmp = testsupport::TempDir();
+        const QString dir = DemoFolder(*tmp);
+        {
+            dbase::File file(db::TableFile(dir, db::kBailStd, "mdx"), dbase::File::Mode::ReadWrite);
+            dbase::MdxFile index(file);
+            const dbase::TagInfo &tag = index.Tags()[size_t(index.FindTag(QStringLiteral("BAILAHCOOP")))];
+            uint8_t root[4];
+            file.ReadExact(uint64_t(tag.headerPage) * mdx::kPageSize + mdx::kThRoot, root, 4, "the tag header");
+            uint8_t mark[4];
+            mdx::PutU32(mark, mdx::kSupersededMark);
+            file.WriteAt(uint64_t(mdx::GetU32(root)) * mdx::kPageSize + mdx::kNodeSpare, mark, 4);
+            if (marked)
+                index.SetDirty(true);
+        }
+        QString out, err;
+        EXPECT_EQ(Tool({QStringLiteral("check"), dir}, &out, &err), marked ? 0 : 1) << out.toStdString() << err.toStdString();
+        EXPECT_TRUE(out.contains(marked ? QStringLiteral("interrupted write repaired") : QStringLiteral("non-zero link field")))
+            << out.toStdString();
+        if (marked) {
+            EXPECT_EQ(Tool({QStringLiteral("check"), dir}, &out, &err), 0);
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();
         }
     }
