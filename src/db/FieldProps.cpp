@@ -20,33 +20,33 @@ struct TFieldProps {
     TAlign align;
 };
 
-constexpr TAlign L = TAlign::Left;
-constexpr TAlign R = TAlign::Right;
+constexpr TAlign AL = TAlign::Left;
+constexpr TAlign AR = TAlign::Right;
 
 const TFieldProps kProps[] = {
-    {"BailStd", "NOBAIL", nullptr, nullptr, R},
-    {"BailStd", "A_CP1", kPostalCodeMask, nullptr, L},
-    {"BailStd", "A_CP2", kPostalCodeMask, nullptr, L},
-    {"BailStd", "A_TELDOM1", kTelephoneMask, nullptr, R},
-    {"BailStd", "A_TELDOM2", kTelephoneMask, nullptr, R},
-    {"BailStd", "A_TELAUT1", kTelephoneMask, nullptr, R},
-    {"BailStd", "A_TELAUT2", kTelephoneMask, nullptr, R},
-    {"BailStd", "B_CP", kPostalCodeMask, nullptr, L},
-    {"BailStd", "B_NBPIECE", nullptr, "#0.0", R},
-    {"BailStd", "E_TEL", kTelephoneMask, nullptr, R},
-    {"BailStd", "E_DATE", kDateMask, nullptr, L},
-    {"BailStd", "G_DATE", kDateMask, nullptr, L},
-    {"Locateur", "CP", kPostalCodeMask, nullptr, L},
-    {"Locateur", "TELDOM", kTelephoneMask, nullptr, R},
-    {"Locateur", "TELAUT", kTelephoneMask, nullptr, R},
-    {"Annexe", "ALI_DEJ_DE", kHourMask, nullptr, L},
-    {"Annexe", "ALI_DEJ_A", kHourMask, nullptr, L},
-    {"Annexe", "ALI_DIN_DE", kHourMask, nullptr, L},
-    {"Annexe", "ALI_DIN_A", kHourMask, nullptr, L},
-    {"Annexe", "ALI_SOU_DE", kHourMask, nullptr, L},
-    {"Annexe", "ALI_SOU_A", kHourMask, nullptr, L},
-    {"Annexe", "MNTBAIL", nullptr, "#####0.00", R},
-    {"BailConf", "NOBAIL", nullptr, "#######0", R},
+    {"BailStd", "NOBAIL", nullptr, nullptr, AR},
+    {"BailStd", "A_CP1", kPostalCodeMask, nullptr, AL},
+    {"BailStd", "A_CP2", kPostalCodeMask, nullptr, AL},
+    {"BailStd", "A_TELDOM1", kTelephoneMask, nullptr, AR},
+    {"BailStd", "A_TELDOM2", kTelephoneMask, nullptr, AR},
+    {"BailStd", "A_TELAUT1", kTelephoneMask, nullptr, AR},
+    {"BailStd", "A_TELAUT2", kTelephoneMask, nullptr, AR},
+    {"BailStd", "B_CP", kPostalCodeMask, nullptr, AL},
+    {"BailStd", "B_NBPIECE", nullptr, "#0.0", AR},
+    {"BailStd", "E_TEL", kTelephoneMask, nullptr, AR},
+    {"BailStd", "E_DATE", kDateMask, nullptr, AL},
+    {"BailStd", "G_DATE", kDateMask, nullptr, AL},
+    {"Locateur", "CP", kPostalCodeMask, nullptr, AL},
+    {"Locateur", "TELDOM", kTelephoneMask, nullptr, AR},
+    {"Locateur", "TELAUT", kTelephoneMask, nullptr, AR},
+    {"Annexe", "ALI_DEJ_DE", kHourMask, nullptr, AL},
+    {"Annexe", "ALI_DEJ_A", kHourMask, nullptr, AL},
+    {"Annexe", "ALI_DIN_DE", kHourMask, nullptr, AL},
+    {"Annexe", "ALI_DIN_A", kHourMask, nullptr, AL},
+    {"Annexe", "ALI_SOU_DE", kHourMask, nullptr, AL},
+    {"Annexe", "ALI_SOU_A", kHourMask, nullptr, AL},
+    {"Annexe", "MNTBAIL", nullptr, "#####0.00", AR},
+    {"BailConf", "NOBAIL", nullptr, "#######0", AR},
 };
 
 // Amounts of the Annex's services: every numeric field of a triple that ends in _2.
@@ -74,7 +74,7 @@ void ApplyFieldProperties(dataset::TTable &table)
             field->SetDisplayFormat(QLatin1String(p.format));
             field->SetEditFormat(QLatin1String(p.format));
         }
-        field->SetAlignment((p.align == R ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+        field->SetAlignment((p.align == AR ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     }
     if (base.compare(QLatin1String("Annexe"), Qt::CaseInsensitive) == 0) {
         for (int i = 0; i < table.FieldCount(); ++i) {
