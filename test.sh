@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, starts the services the tests need and runs every test:
-# the normal build, the sanitizer build, the buttons' thread under ThreadSanitizer and a short
-# run of each fuzzer.
+# the normal build, the sanitizer build (which also makes the fuzzers), the buttons' thread
+# under ThreadSanitizer and a short run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
 root=$(pwd)
+script_start=$(date +%s)
 ./scripts/install-deps.sh
 
 jobs=$(nproc)
@@ -55,34 +56,50 @@ trap stop_cups_queue EXIT
 trap 'exit 130' INT TERM
 start_cups_queue
 
-echo "== build (RelWithDebInfo)"
+# Each stage's wall-clock time, printed at the end.
+stage_names=() stage_secs=()
+stage_start=$(date +%s)
+stage() {
+  local now; now=$(date +%s)
+  [ -z "${stage_name:-}" ] || { stage_names+=("$stage_name"); stage_secs+=($((now - stage_start))); }
+  stage_name=$1 stage_start=$now
+  [ -z "$1" ] || echo "== $1"
+}
+stage_name="install and CUPS" stage_start=$script_start
+
+stage "build (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-echo "== tests"
+stage "tests"
 ctest --test-dir build --output-on-failure -j "$jobs" || status=1
 
-echo "== build (AddressSanitizer + UndefinedBehaviorSanitizer)"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBAIL_SANITIZE=ON >/dev/null
+# One clang build carries AddressSanitizer, UndefinedBehaviorSanitizer and the fuzzers'
+# coverage instrumentation: the tests run under the sanitizers, the fuzz targets from the same
+# libraries. -O1 keeps the fuzzers fast without the build time of -O2; assertions stay on.
+stage "build (clang: AddressSanitizer + UndefinedBehaviorSanitizer + fuzzers)"
+CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g" -DBAIL_SANITIZE=ON -DBAIL_FUZZ=ON -DBAIL_TESTS=ON \
+  -DBAIL_BENCH=OFF -DBAIL_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-echo "== tests under sanitizers"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions="$(pwd)/tests/lsan.supp" \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+stage "tests under sanitizers"
+# Every program a test starts (bailtool above all) inherits these from the environment.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
+ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
-echo "== the buttons' fading thread under ThreadSanitizer"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAIL_TSAN=ON -DBAIL_BENCH=OFF >/dev/null
+stage "the buttons' fading thread under ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBAIL_TSAN=ON -DBAIL_BENCH=OFF \
+  -DBAIL_EXAMPLES=OFF >/dev/null
 cmake --build build-tsan -j "$jobs" --target ui_tests
 # Qt itself is not instrumented: what its own thread pool does is not ours to judge.
 QT_QPA_PLATFORM=offscreen TSAN_OPTIONS=halt_on_error=1:ignore_noninstrumented_modules=1 \
   ./build-tsan/tests/ui_tests --gtest_filter='KelSpeedButton.*:KelButton.*' || status=1
 
-echo "== fuzzers (${fuzz_seconds}s each)"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DBAIL_FUZZ=ON -DBAIL_TESTS=ON >/dev/null
-# The configuration lists the fuzz targets it defined; each of them is built and run, and one
-# that is not there says so.
+stage "fuzzers (${fuzz_seconds}s each)"
+# The fuzz targets the sanitizer configuration defined; one that is not there says so.
 fuzz_targets=""
-for t in $(cat build-fuzz/fuzz_targets.txt); do fuzz_targets="$fuzz_targets ${t%_fuzz}"; done
+for t in $(cat build-asan/fuzz_targets.txt); do fuzz_targets="$fuzz_targets ${t%_fuzz}"; done
 for t in dbf mdx emf krp; do
   case " $fuzz_targets " in
     *" $t "*) ;;
@@ -90,44 +107,72 @@ for t in dbf mdx emf krp; do
   esac
 done
 if [ -z "$fuzz_targets" ]; then echo "no fuzz target was configured"; status=1; fi
-[ -z "$fuzz_targets" ] || cmake --build build-fuzz -j "$jobs" --target $(for t in $fuzz_targets; do printf '%s_fuzz ' "$t"; done)
-for target in $fuzz_targets; do
+
+# Seeds the project makes itself, so that a clone fuzzes as deep as CI: the demo's tables and
+# indexes (every lease kind, a larger folder for deeper index trees), the seed and archive
+# tables, the rendered pages of each kind and printout files, stored and bare.
+seeds=$(mktemp -d)
+make_seeds() {
+  local tool=./build/bailtool d=$seeds/data big=$seeds/big n k f
+  $tool demo "$d" --leases 6 --lessors 2 >/dev/null || return 1
+  for k in ON NO OO; do $tool add-lease "$d" --kind "$k" >/dev/null || return 1; done
+  $tool make-archive "$d" >/dev/null || return 1
+  $tool demo "$big" --leases 60 --lessors 5 >/dev/null || return 1
+  mkdir -p "$seeds/dbf" "$seeds/mdx" "$seeds/emf" "$seeds/krp"
+  for f in "$d"/* "$big"/*; do
+    case "$f" in
+      *.dbf|*.dat) cp "$f" "$seeds/dbf/$(basename "$(dirname "$f")")-$(basename "$f")" ;;
+      *.mdx) cp "$f" "$seeds/mdx/$(basename "$(dirname "$f")")-$(basename "$f")" ;;
+    esac
+  done
+  # Leases 1-6 are the demo's; 7, 8 and 9 the other kinds added above.
+  for n in 1 4 7 8 9; do
+    $tool render "$d" --lease "$n" --emf "$seeds/emf/lease$n-" >/dev/null || return 1
+    $tool render "$d" --lease "$n" --pages 1-1 --krp "$seeds/krp/lease$n.krp" >/dev/null || return 1
+  done
+  python3 -c 'import sys, zlib
+for p in sys.argv[1:]:
+    open(p + ".plain", "wb").write(zlib.decompress(open(p, "rb").read())[4:])' "$seeds"/krp/*.krp
+}
+if ! make_seeds 2>"$seeds/errors.log"; then
+  echo "the fuzzers' seed files could not be made:"; cat "$seeds/errors.log"; status=1
+fi
+
+[ -z "$fuzz_targets" ] || for target in $fuzz_targets; do
   corpus=$(mktemp -d)
-  # Real files made by other programs make a good starting corpus when they are at hand.
+  cp "$seeds/$target"/* "$corpus"/ 2>/dev/null || true
+  # Real files made by other programs add to them when they are at hand.
   if [ -d ../shared/fixtures/dbase ]; then
     find ../shared/fixtures/dbase -iname "*.${target}" -exec cp {} "$corpus"/ \;
   fi
   if [ "$target" = emf ] && [ -d ../shared/fixtures/emf ]; then
     find ../shared/fixtures/emf -iname "*.emf" -exec cp {} "$corpus"/ \;
   fi
-  if [ "$target" = krp ]; then
-    # Printout files we write ourselves, stored and as bare serialisations.
-    seeds=$(mktemp -d)
-    if ./build/bailtool demo "$seeds/data" --leases 6 --lessors 2 >/dev/null 2>&1; then
-      for n in 1 2 3; do
-        ./build/bailtool render "$seeds/data" --lease "$n" --pages 1-1 --krp "$corpus/lease$n.krp" >/dev/null 2>&1 || true
-      done
-      python3 -c 'import sys, zlib
-for p in sys.argv[1:]:
-    open(p + ".plain", "wb").write(zlib.decompress(open(p, "rb").read())[4:])' "$corpus"/*.krp 2>/dev/null || true
-    fi
-    rm -rf "$seeds"
-  fi
-  rm -f build-fuzz/${target}-crash-* build-fuzz/${target}-leak-* build-fuzz/${target}-timeout-* build-fuzz/${target}-oom-*
-  if ! ./build-fuzz/tests/fuzz/${target}_fuzz -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
-      -max_len=65536 -artifact_prefix="build-fuzz/${target}-" "$corpus" >"build-fuzz/${target}_fuzz.log" 2>&1; then
-    echo "fuzzer ${target}_fuzz found a problem:"; tail -40 "build-fuzz/${target}_fuzz.log"; status=1
+  # A rendered page runs to about 100 KB.
+  max_len=65536
+  [ "$target" = emf ] && max_len=131072
+  rm -f build-asan/${target}-crash-* build-asan/${target}-leak-* build-asan/${target}-timeout-* build-asan/${target}-oom-*
+  if ! ./build-asan/tests/fuzz/${target}_fuzz -max_total_time="$fuzz_seconds" -rss_limit_mb=2048 \
+      -max_len="$max_len" -artifact_prefix="build-asan/${target}-" "$corpus" >"build-asan/${target}_fuzz.log" 2>&1; then
+    echo "fuzzer ${target}_fuzz found a problem:"; tail -40 "build-asan/${target}_fuzz.log"; status=1
     # The input itself, so that the fault can be replayed elsewhere.
-    for artifact in build-fuzz/${target}-*; do
+    for artifact in build-asan/${target}-*; do
       [ -f "$artifact" ] && echo "input $artifact (base64):" && base64 -w 0 "$artifact" | head -c 200000 && echo
     done
   else
     # The coverage reached tells a fuzzer that sees the reader from one that sees only its harness.
-    echo "fuzzer ${target}_fuzz: $(grep -E '^#[0-9]+.* cov: ' "build-fuzz/${target}_fuzz.log" | tail -1 | grep -oE 'cov: [0-9]+ ft: [0-9]+')," \
-      "$(grep -E '^Done' "build-fuzz/${target}_fuzz.log" | tail -1)"
+    echo "fuzzer ${target}_fuzz: $(grep -E '^#[0-9]+.* cov: ' "build-asan/${target}_fuzz.log" | tail -1 | grep -oE 'cov: [0-9]+ ft: [0-9]+')," \
+      "$(grep -E '^Done' "build-asan/${target}_fuzz.log" | tail -1)"
   fi
   rm -rf "$corpus"
 done
+rm -rf "$seeds"
+stage ""
 
+echo "== time of each stage"
+for i in "${!stage_names[@]}"; do
+  printf '%6.1f min  %s\n' "$(echo "${stage_secs[$i]}" | awk '{print $1 / 60}')" "${stage_names[$i]}"
+done
+printf '%6.1f min  in all\n' "$(echo $(( $(date +%s) - script_start )) | awk '{print $1 / 60}')"
 if [ "$status" -eq 0 ]; then echo "All test runs passed."; else echo "Some test runs FAILED."; fi
 exit "$status"

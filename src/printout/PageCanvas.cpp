@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace printout {
 
@@ -313,9 +314,14 @@ const TPageCanvas::TObject &TPageCanvas::SelectedFont()
 
 QRect TPageCanvas::ToDevice(double x1, double y1, double x2, double y2) const
 {
+    // A foreign page may place a text anywhere in the 32-bit range: in device pixels that can
+    // lie beyond an int, which is kept at the range's edge rather than converted undefined.
+    const auto device = [](double v) {
+        return int(std::clamp(v, double(std::numeric_limits<int>::min()), double(std::numeric_limits<int>::max())));
+    };
     const double l = std::min(x1, x2) * m_pxPerUnitX, r = std::max(x1, x2) * m_pxPerUnitX;
     const double t = -std::max(y1, y2) * m_pxPerUnitY, b = -std::min(y1, y2) * m_pxPerUnitY;
-    return QRect(QPoint(int(std::floor(l)), int(std::floor(t))), QPoint(int(std::ceil(r)), int(std::ceil(b))));
+    return QRect(QPoint(device(std::floor(l)), device(std::floor(t))), QPoint(device(std::ceil(r)), device(std::ceil(b))));
 }
 
 void TPageCanvas::MoveTo(int x, int y)

@@ -37,7 +37,7 @@ TEST(LeaseKey, KindRangeHoldsExactlyTheKeysOfItsKind)
     ASSERT_EQ(high.size(), 10u);
     EXPECT_EQ(low, std::string("ON") + std::string(8, '\0'));
     EXPECT_EQ(high, std::string("ON") + std::string(8, '\xFF'));
-    auto inside = [&](const QString &key) {
+    auto inside = [&, low = low, high = high](const QString &key) {
         const dbase::KeyBytes k = dbase::EncodeCharKey(key.toStdString(), 10);
         return dbase::CompareKeys(dbase::KeyType::Character, k, low) >= 0
                && dbase::CompareKeys(dbase::KeyType::Character, k, high) <= 0;
