@@ -189,7 +189,7 @@ printout::TMetafile TKelMemoryStream::ReadMetafile()
 
 // ---- The printout -------------------------------------------------------------------
 
-void TKelMemoryStream::SaveToStream(printout::TPrintout &p, int first, int count)
+void TKelMemoryStream::SaveToStream(printout::TPrintout &p, int first, int count, TRecipients recipients)
 {
     m_bytes.clear();
     m_pos = 0;
@@ -225,11 +225,12 @@ void TKelMemoryStream::SaveToStream(printout::TPrintout &p, int first, int count
         if (p.OnProgress)
             p.OnProgress(p, i + 1, printout::TPrintout::ProgressText(i + 1, count), count);
     }
-    WriteByte(p.HasMailRecipients() ? 1 : 0);
+    const bool any = recipients != TRecipients::None;
+    WriteByte(any && p.HasMailRecipients() ? 1 : 0);
     for (int i = 0; i < count; ++i) {
-        WriteString(p.MailTo(first + i));
-        WriteString(p.MailCc(first + i));
-        WriteString(p.MailBcc(first + i));
+        WriteString(any ? p.MailTo(first + i) : QString());
+        WriteString(any ? p.MailCc(first + i) : QString());
+        WriteString(recipients == TRecipients::All ? p.MailBcc(first + i) : QString());
     }
 }
 

@@ -76,9 +76,13 @@ public:
     qint64 Position() const { return m_pos; }
     void Seek(qint64 position);
 
+    // Which of the pages' mail recipients a serialisation keeps: a file saved by the user keeps
+    // them all; one that leaves by mail never carries a Bcc, and a single message (sent to the
+    // panel's recipients) carries none of the pages' own.
+    enum class TRecipients { All, WithoutBcc, None };
     // Pages first..first + count - 1 (1-based) of the printout and their recipients, after
     // the header, from the start of the stream; the printout's OnProgress follows the pages.
-    void SaveToStream(printout::TPrintout &printout, int first, int count);
+    void SaveToStream(printout::TPrintout &printout, int first, int count, TRecipients recipients = TRecipients::All);
 
     // Reads a serialisation from the start. Without a printout (null), one is created with
     // the file's title, paper and user context; with one, the pages are appended to it. The

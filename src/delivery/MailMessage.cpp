@@ -1,6 +1,7 @@
 #include "delivery/MailMessage.h"
 
 #include "ui/MessageBoxes.h"
+#include "ui/ProgramSettings.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -12,18 +13,28 @@
 namespace delivery {
 
 const char kPdfViewerAddress[] = "https://www.pdfreaders.org/";
-const char kKrpViewerAddress[] = "https://www.kelvora.example/visionneuse-krp";
 
 EMailError::EMailError(const QString &french, const QString &english, const QString &detail)
-    : std::runtime_error(english.toStdString() + (detail.isEmpty() ? std::string() : ": " + detail.toStdString())),
-      m_french(french), m_english(english), m_detail(detail)
+    : EMailError(french, english, detail, detail)
 {
+}
+
+EMailError::EMailError(const QString &french, const QString &english, const QString &frenchDetail, const QString &englishDetail)
+    : std::runtime_error(english.toStdString() + (englishDetail.isEmpty() ? std::string() : ": " + englishDetail.toStdString())),
+      m_french(french), m_english(english), m_detail(frenchDetail), m_englishDetail(englishDetail)
+{
+}
+
+QString EMailError::Detail() const
+{
+    return ui::MessageLanguage() == 0 ? m_detail : m_englishDetail;
 }
 
 QString EMailError::Message() const
 {
     const QString text = ui::MessageLanguage() == 0 ? m_french : m_english;
-    return m_detail.isEmpty() ? text : text + QStringLiteral("\r") + m_detail;
+    const QString detail = Detail();
+    return detail.isEmpty() ? text : text + QStringLiteral("\r") + detail;
 }
 
 namespace {
@@ -35,11 +46,13 @@ QString WithoutLineBreaks(QString text)
     return text;
 }
 
-// A header value can never hold a line break: a user's CR LF would start a header of its own.
+// A header value can never hold a line break or another control character: a user's CR LF
+// would start a header of its own.
 QString OneLine(QString text)
 {
-    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
     return text;
 }
 
@@ -56,7 +69,7 @@ bool IsAsciiText(const QString &text)
 QByteArray AddressBytes(const QString &address)
 {
     QByteArray out;
-    for (const QChar c : WithoutLineBreaks(address).trimmed())
+    for (const QChar c : MailAddressValue(address))
         if (c.unicode() > 0x20 && c.unicode() < 0x7f && c != QLatin1Char('<') && c != QLatin1Char('>')
             && c != QLatin1Char(',') && c != QLatin1Char('"'))
             out += char(c.unicode());
@@ -86,16 +99,17 @@ QByteArray Base64Lines(const QByteArray &data)
     return out;
 }
 
-// A file name as a quoted MIME parameter: ASCII names as they stand (quotes and backslashes
-// dropped), others as encoded words, which mail readers accept in name parameters.
-QByteArray FileNameParameter(const QString &name)
+// A file name as a MIME parameter called key: ASCII names quoted as they stand (quotes and
+// backslashes dropped), others as an RFC 2231 UTF-8 value (key*=utf-8''%C3%A9...).
+QByteArray FileNameParameter(const char *key, const QString &name)
 {
     QString clean = OneLine(name);
     clean.remove(QLatin1Char('"'));
     clean.remove(QLatin1Char('\\'));
     if (IsAsciiText(clean))
-        return '"' + clean.toLatin1() + '"';
-    return '"' + EncodeHeaderText(clean) + '"';
+        return QByteArray(key) + "=\"" + clean.toLatin1() + '"';
+    // RFC 2231's attribute-char: printable ASCII except the tspecials, '*', '\'' and '%'.
+    return QByteArray(key) + "*=utf-8''" + clean.toUtf8().toPercentEncoding("!#$&+-.^_`|~");
 }
 
 QByteArray RandomBoundary()
@@ -106,18 +120,52 @@ QByteArray RandomBoundary()
     return b;
 }
 
+} // namespace
+
+QByteArray MailDateHeader(const QDateTime &when)
+{
+    // RFC 5322: English names whatever the user's locale, the zone as a numeric offset.
+    const int offset = when.offsetFromUtc() / 60;
+    const int minutes = offset < 0 ? -offset : offset;
+    return QLocale::c().toString(when, QStringLiteral("ddd, dd MMM yyyy hh:mm:ss ")).toLatin1()
+         + (offset < 0 ? '-' : '+') + QByteArray::number(minutes / 60).rightJustified(2, '0')
+         + QByteArray::number(minutes % 60).rightJustified(2, '0');
+}
+
+namespace {
+
 QByteArray DateHeader()
 {
-    // RFC 5322 date in English whatever the user's locale.
-    return QLocale::c().toString(QDateTime::currentDateTime(), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss ")).toLatin1()
-         + QDateTime::currentDateTime().toString(QStringLiteral("t")).toLatin1().replace(':', "");
+    return MailDateHeader(QDateTime::currentDateTime());
 }
 
 } // namespace
 
+QString MailAddressValue(const QString &address)
+{
+    return WithoutLineBreaks(address).trimmed();
+}
+
+bool HasControlCharacters(const QString &text)
+{
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            return true;
+    return false;
+}
+
+QString VisibleText(const QString &text, int max)
+{
+    QString out;
+    for (const QChar c : text.left(max))
+        out += c.unicode() < 0x20 || c.unicode() == 0x7f ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'))
+                                                          : QString(c);
+    return text.size() > max ? out + QStringLiteral("...") : out;
+}
+
 bool IsValidMailAddress(const QString &raw)
 {
-    const QString a = WithoutLineBreaks(raw);
+    const QString a = MailAddressValue(raw);
     const qsizetype at = a.indexOf(QLatin1Char('@'));
     if (at < 1)
         return false;
@@ -177,6 +225,13 @@ QString DefaultAttachmentName(const QString &title, const QDate &date)
     return name + QLatin1Char(' ') + date.toString(QStringLiteral("yyyyMMdd"));
 }
 
+QString MailViewerAddress(TMailFormat format)
+{
+    if (format == TMailFormat::Pdf)
+        return QString::fromLatin1(kPdfViewerAddress);
+    return ui::ProgramSettings()->value(QStringLiteral("Internet/KrpViewerAddress")).toString().trimmed();
+}
+
 QStringList MailBodyLines(const QString &text, TMailFormat format)
 {
     QStringList lines{QString()};
@@ -191,14 +246,17 @@ QStringList MailBodyLines(const QString &text, TMailFormat format)
     const QString kind = pdf ? QStringLiteral("PDF") : QStringLiteral("KRP");
     const QString lower = kind.toLower();
     lines << QStringLiteral("Ce courriel contient un fichier %1.                     This email contains a %1 file.").arg(kind)
-          << QString()
-          << QStringLiteral("Vous pouvez telecharger un outil de visionnement pour les fichiers %1 a l'adresse suivante ci-dessous:").arg(lower)
-          << QString()
-          << QStringLiteral("You can download a viewer for %1 files at the following address:").arg(lower)
-          << QString()
-          << QString::fromLatin1(pdf ? kPdfViewerAddress : kKrpViewerAddress)
-          << QString()
-          << QStringLiteral("*****************************************************************************************")
+          << QString();
+    // A download address only where there is a real one to give.
+    const QString viewer = MailViewerAddress(format);
+    if (!viewer.isEmpty())
+        lines << QStringLiteral("Vous pouvez telecharger un outil de visionnement pour les fichiers %1 a l'adresse suivante ci-dessous:").arg(lower)
+              << QString()
+              << QStringLiteral("You can download a viewer for %1 files at the following address:").arg(lower)
+              << QString()
+              << OneLine(viewer)
+              << QString();
+    lines << QStringLiteral("*****************************************************************************************")
           << QString();
     return lines;
 }
@@ -313,11 +371,10 @@ QByteArray BuildMailMessage(const TMailMessage &m, const QByteArray &boundaryIn,
         if (file.error() != QFileDevice::NoError)
             throw EMailError(QStringLiteral("Impossible de lire la pièce jointe %1").arg(path),
                              QStringLiteral("Cannot read the attachment %1").arg(path), file.errorString());
-        const QByteArray param = FileNameParameter(fileName);
         out += "\r\n--" + boundary + "\r\n";
-        out += "Content-Type: application/octet-stream; name=" + param + "\r\n";
+        out += "Content-Type: application/octet-stream; " + FileNameParameter("name", fileName) + "\r\n";
         out += "Content-Transfer-Encoding: base64\r\n";
-        out += "Content-Disposition: attachment; filename=" + param + "\r\n\r\n";
+        out += "Content-Disposition: attachment; " + FileNameParameter("filename", fileName) + "\r\n\r\n";
         out += Base64Lines(data);
         if (encoding)
             encoding(fileName, true);

@@ -30,7 +30,8 @@ void WriteAttachment(printout::TPrintout &printout, const TPrintoutMail &mail)
         return;
     }
     TKelMemoryStream stream;
-    stream.SaveToStream(printout, mail.first, mail.last - mail.first + 1);
+    stream.SaveToStream(printout, mail.first, mail.last - mail.first + 1,
+                        mail.perPageRecipients ? TKelMemoryStream::TRecipients::WithoutBcc : TKelMemoryStream::TRecipients::None);
     stream.SaveToFile(mail.attachmentPath, true);
 }
 

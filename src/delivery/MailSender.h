@@ -20,6 +20,9 @@ struct TPrintoutMail {
     TMailFormat format = TMailFormat::Krp;
     QString attachmentPath; // the file written for the pages, deleted after the send
     int first = 1, last = 1;
+    // One message of a multiple send: the attached printout file keeps its pages' To and Cc
+    // (they are this message's); a single message keeps none. Neither keeps a Bcc.
+    bool perPageRecipients = false;
 };
 
 // Writes pages first..last of printout to the attachment path, sends them with the message's

@@ -1,5 +1,6 @@
 #include "delivery/SmtpClient.h"
 
+#include <QElapsedTimer>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -47,11 +48,24 @@ size_t ReadMessage(char *buffer, size_t size, size_t count, void *user)
 struct TProgressState {
     const TSmtpEvents *events = nullptr;
     qint64 lastSent = -1;
+    int timeoutMs = 60000;
+    QElapsedTimer sinceData; // started once the whole message is sent
+    bool timedOut = false;
 };
 
 int Progress(void *user, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
 {
     auto *st = static_cast<TProgressState *>(user);
+    // A server that takes the whole message and then says nothing: the time-out counts from
+    // the end of the data, as for any other reply.
+    if (ultotal > 0 && ulnow >= ultotal) {
+        if (!st->sinceData.isValid())
+            st->sinceData.start();
+        else if (st->sinceData.elapsed() > st->timeoutMs) {
+            st->timedOut = true;
+            return 1;
+        }
+    }
     if (ulnow != st->lastSent && ultotal > 0) {
         st->lastSent = ulnow;
         if (st->events->progress)
@@ -75,6 +89,41 @@ int Connected(void *user, char *, char *, int, int)
     return CURL_PREREQFUNC_OK;
 }
 
+// The last command sent and the server's reply to it, kept for the error message: a refused
+// recipient is named, and the server's own words are shown.
+struct TDialogue {
+    QByteArray command;
+    QByteArray reply;
+    bool replyDone = false; // the reply's last line came ("250 " rather than "250-")
+    // The first refusal (a 4xx or 5xx reply) and the command it answered: libcurl still says
+    // QUIT after it.
+    QByteArray refusedCommand, refusal;
+};
+
+int Debug(CURL *, curl_infotype type, char *data, size_t size, void *user)
+{
+    auto *d = static_cast<TDialogue *>(user);
+    const QByteArray line = QByteArray(data, qsizetype(std::min<size_t>(size, 4096))).trimmed();
+    if (type == CURLINFO_HEADER_OUT) {
+        // An AUTH line carries the password: only the command's name is kept.
+        d->command = line.startsWith("AUTH") ? QByteArray("AUTH") : line;
+        d->reply.clear();
+        d->replyDone = false;
+    } else if (type == CURLINFO_HEADER_IN) {
+        // The reply after the message's data follows DATA's own "354" with no command between.
+        if (d->replyDone)
+            d->reply.clear();
+        if (d->reply.size() < 4096)
+            d->reply += (d->reply.isEmpty() ? "" : " ") + line;
+        d->replyDone = line.size() < 4 || line[3] != '-';
+        if (d->replyDone && d->refusal.isEmpty() && (line.startsWith('4') || line.startsWith('5'))) {
+            d->refusedCommand = d->command;
+            d->refusal = d->reply;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 void SmtpStatus(const TSmtpEvents &events, const char *french, const char *english)
@@ -95,8 +144,12 @@ TCurl Prepare(const TSmtpSettings &s, char *errorBuffer)
 {
     GlobalInit();
     const QString host = s.host.trimmed();
-    if (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char(' ')))
-        throw EMailError(QStringLiteral("Serveur invalide"), QStringLiteral("Invalid host"), host);
+    if (host.isEmpty() || host.contains(QLatin1Char('/')) || host.contains(QLatin1Char(' ')) || HasControlCharacters(host))
+        throw EMailError(QStringLiteral("Serveur invalide"), QStringLiteral("Invalid Host!"), VisibleText(host));
+    // The user name is the greeting's argument: a line break in it would end the command.
+    if (HasControlCharacters(s.user))
+        throw EMailError(QStringLiteral("Le nom d'utilisateur SMTP contient un caractère de contrôle : %1").arg(VisibleText(s.user)),
+                         QStringLiteral("The SMTP user name holds a control character: %1").arg(VisibleText(s.user)));
     TCurl curl(curl_easy_init());
     if (!curl)
         throw EMailError(QStringLiteral("Erreur de l'envoi"), QStringLiteral("Failure"), QStringLiteral("no curl handle"));
@@ -129,25 +182,99 @@ TCurl Prepare(const TSmtpSettings &s, char *errorBuffer)
     return curl;
 }
 
-[[noreturn]] void Fail(CURL *curl, CURLcode code, const char *errorBuffer)
+// What went wrong, in our words, for each of libcurl's results that a user meets.
+struct TCause {
+    const char *french, *english;
+};
+TCause CauseOf(CURLcode code)
 {
-    QString detail = QString::fromUtf8(errorBuffer).trimmed();
-    if (detail.isEmpty())
-        detail = QString::fromUtf8(curl_easy_strerror(code));
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return {"Ce serveur est inconnu.", "This server is unknown."};
+    case CURLE_COULDNT_CONNECT:
+        return {"Le serveur refuse la connexion.", "The server refuses the connection."};
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_ABORTED_BY_CALLBACK:
+        return {"Le serveur ne répond plus (délai dépassé).", "The server stopped answering (time-out)."};
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+        return {"La connexion sécurisée (TLS) a échoué.", "The secure (TLS) connection failed."};
+    case CURLE_LOGIN_DENIED:
+        return {"Le serveur a refusé l'identification.", "The server refused the login."};
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return {"La connexion avec le serveur a été perdue.", "The connection to the server was lost."};
+    default:
+        return {"Le serveur a refusé l'échange.", "The server refused the exchange."};
+    }
+}
+
+void Listen(CURL *curl, TDialogue &dialogue)
+{
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, Debug);
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, &dialogue);
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
+}
+
+[[noreturn]] void Fail(CURL *curl, CURLcode code, const TDialogue &dialogue, bool timedOut)
+{
     long reply = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply);
+    const bool refused = !dialogue.refusal.isEmpty();
+    const QByteArray command = refused ? dialogue.refusedCommand : dialogue.command;
+    if (refused)
+        reply = std::max(reply, dialogue.refusal.left(3).toLong());
+    const QString server = VisibleText(QString::fromUtf8(refused ? dialogue.refusal : dialogue.reply), 400);
+    const auto withReply = [&](const char *text, const char *label) {
+        QString out = QString::fromUtf8(text);
+        if (reply >= 400 && !server.isEmpty())
+            out += QStringLiteral("\r") + QString::fromUtf8(label) + server;
+        return out;
+    };
+    const auto detail = [&](const TCause &cause) {
+        return std::pair{withReply(cause.french, "Réponse du serveur : "), withReply(cause.english, "Server reply: ")};
+    };
+    if (timedOut)
+        code = CURLE_OPERATION_TIMEDOUT;
     // 530: authentication required; 534/535: the login was refused.
     if (code == CURLE_LOGIN_DENIED || reply == 530 || reply == 534 || reply == 535) {
+        const auto [fr, en] = detail(CauseOf(CURLE_LOGIN_DENIED));
         EMailError e(QStringLiteral("Le serveur refuse l'envoi sans authentification valide"),
-                     QStringLiteral("The server refuses to send without a valid login"), detail);
+                     QStringLiteral("The server refuses to send without a valid login"), fr, en);
         e.SetAuthRefused(true);
         throw e;
     }
-    if (code == CURLE_COULDNT_RESOLVE_HOST)
-        throw EMailError(QStringLiteral("Serveur invalide"), QStringLiteral("Invalid Host!"), detail);
-    if (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT)
-        throw EMailError(QStringLiteral("La connexion a échoué"), QStringLiteral("Connection Failed"), detail);
-    throw EMailError(QStringLiteral("Erreur de l'envoi"), QStringLiteral("Failure"), detail);
+    if (code == CURLE_COULDNT_RESOLVE_HOST) {
+        const auto [fr, en] = detail(CauseOf(code));
+        throw EMailError(QStringLiteral("Serveur invalide"), QStringLiteral("Invalid Host!"), fr, en);
+    }
+    if (code == CURLE_COULDNT_CONNECT || code == CURLE_OPERATION_TIMEDOUT) {
+        const auto [fr, en] = detail(CauseOf(code));
+        throw EMailError(QStringLiteral("La connexion a échoué"), QStringLiteral("Connection Failed"), fr, en);
+    }
+    if (reply >= 400 && command.startsWith("RCPT TO:")) {
+        const QByteArray &c = command;
+        const qsizetype open = c.indexOf('<'), close = c.lastIndexOf('>');
+        const QString address = VisibleText(QString::fromUtf8(open >= 0 && close > open ? c.mid(open + 1, close - open - 1) : c.mid(8)));
+        throw EMailError(QStringLiteral("Recipient \"%1\" non trouvé").arg(address),
+                         QStringLiteral("Recipient \"%1\" not found").arg(address),
+                         QStringLiteral("Réponse du serveur : ") + server, QStringLiteral("Server reply: ") + server);
+    }
+    TCause cause = CauseOf(code);
+    if (reply >= 400 && command.startsWith("MAIL FROM:"))
+        cause = {"Le serveur refuse l'expéditeur.", "The server refuses the sender."};
+    else if (reply >= 400 && command.startsWith("DATA"))
+        cause = {"Le serveur a refusé le message.", "The server refused the message."};
+    else if (reply >= 400 && command.isEmpty())
+        cause = {"Le serveur refuse la connexion.", "The server refuses the connection."};
+    const auto [fr, en] = detail(cause);
+    throw EMailError(QStringLiteral("Erreur de l'envoi"), QStringLiteral("Failure"), fr, en);
 }
 
 } // namespace
@@ -156,11 +283,13 @@ void TSmtpClient::TestConnection()
 {
     char errorBuffer[CURL_ERROR_SIZE] = {};
     TCurl curl = Prepare(m_settings, errorBuffer);
+    TDialogue dialogue;
+    Listen(curl.get(), dialogue);
     // Connect-only ends once the greeting (and STARTTLS when offered) is done.
     curl_easy_setopt(curl.get(), CURLOPT_CONNECT_ONLY, 1L);
     const CURLcode rc = curl_easy_perform(curl.get());
     if (rc != CURLE_OK)
-        Fail(curl.get(), rc, errorBuffer);
+        Fail(curl.get(), rc, dialogue, false);
     SmtpStatus(m_events, "Connecté", "Connected");
     curl.reset();
     SmtpStatus(m_events, "Deconnecté", "Disconnected");
@@ -170,14 +299,28 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
 {
     if (recipients.isEmpty())
         throw EMailError(QStringLiteral("Aucun destinataire"), QStringLiteral("No recipient"));
+    // What goes into MAIL FROM and RCPT TO is what the address check judged, and a sender with
+    // a control character is refused outright: a line break in it would end the command.
+    if (HasControlCharacters(from))
+        throw EMailError(QStringLiteral("L'adresse de l'expéditeur contient un caractère de contrôle : %1").arg(VisibleText(from)),
+                         QStringLiteral("The sender's address holds a control character: %1").arg(VisibleText(from)));
+    if (!IsValidMailAddress(from))
+        throw EMailError(QStringLiteral("L'adresse de l'expéditeur est invalide : %1").arg(VisibleText(from)),
+                         QStringLiteral("The sender's address is not valid: %1").arg(VisibleText(from)));
+    for (const QString &r : recipients)
+        if (!IsValidMailAddress(r) || HasControlCharacters(MailAddressValue(r)))
+            throw EMailError(QStringLiteral("L'adresse du destinataire est invalide : %1").arg(VisibleText(r)),
+                             QStringLiteral("The recipient's address is not valid: %1").arg(VisibleText(r)));
     char errorBuffer[CURL_ERROR_SIZE] = {};
     TCurl curl = Prepare(m_settings, errorBuffer);
     CURL *c = curl.get();
-    const QByteArray mailFrom = '<' + from.trimmed().toUtf8() + '>';
+    TDialogue dialogue;
+    Listen(c, dialogue);
+    const QByteArray mailFrom = '<' + MailAddressValue(from).toUtf8() + '>';
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, mailFrom.constData());
     curl_slist *list = nullptr;
     for (const QString &r : recipients) {
-        curl_slist *next = curl_slist_append(list, ('<' + r.trimmed().toUtf8() + '>').constData());
+        curl_slist *next = curl_slist_append(list, ('<' + MailAddressValue(r).toUtf8() + '>').constData());
         if (!next) {
             curl_slist_free_all(list);
             throw std::bad_alloc();
@@ -191,7 +334,9 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
     curl_easy_setopt(c, CURLOPT_READFUNCTION, ReadMessage);
     curl_easy_setopt(c, CURLOPT_READDATA, &upload);
     curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(message.size()));
-    TProgressState progress{&m_events, -1};
+    TProgressState progress;
+    progress.events = &m_events;
+    progress.timeoutMs = m_settings.timeoutMs;
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, &progress);
@@ -200,7 +345,7 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
     const CURLcode rc = curl_easy_perform(c);
     if (rc != CURLE_OK) {
         SmtpStatus(m_events, "Erreur de l'envoi", "Failure");
-        Fail(c, rc, errorBuffer);
+        Fail(c, rc, dialogue, progress.timedOut);
     }
     curl.reset();
     SmtpStatus(m_events, "Deconnecté", "Disconnected");

@@ -25,6 +25,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace preview {
@@ -172,6 +173,7 @@ TMailPanel::TMailPanel(QWidget *parent)
     auto *othersRow = new QHBoxLayout;
     othersRow->addWidget(m_others, 1);
     auto *othersButtons = new QVBoxLayout;
+    othersButtons->setSpacing(4); // two buttons that touch read as one
     othersButtons->addWidget(m_add);
     othersButtons->addWidget(m_remove);
     othersRow->addLayout(othersButtons);
@@ -270,6 +272,9 @@ void TMailPanel::SetFrench(bool french)
     m_rangeCurrent->setText(Tr(french, "Page courante", "Current page"));
     m_rangeFromTo->setText(Tr(french, "De", "From"));
     m_lblToPage->setText(Tr(french, "à", "To"));
+    // The range's boxes are named for what they hold, not by the group's title.
+    m_from->setAccessibleName(Tr(french, "De", "From"));
+    m_toPage->setAccessibleName(Tr(french, "À", "To"));
     m_format->setTitle(Tr(french, "Format du document à envoyer", "Type of document to send"));
     m_formatKrp->setText(Tr(french, "Document Kelvora (.krp)", "Kelvora Document (.krp)"));
     m_formatPdf->setText(Tr(french, "Document Adobe Acrobat® (.pdf)", "Adobe Acrobat Document® (.pdf)"));
@@ -359,7 +364,7 @@ void TMailPanel::BeforePageChange(printout::TPrintout &printout, int page)
 {
     if (!StoresPerPage(printout) || page < 1 || page > printout.PageCount())
         return;
-    printout.SetMailRecipients(page, page, m_bcc->toPlainText(), m_cc->toPlainText(), m_to->toPlainText());
+    printout.SetPageMailRecipients(page, m_bcc->toPlainText(), m_cc->toPlainText(), m_to->toPlainText());
     printout.Page(page - 1).Attachments() = PageList();
 }
 
@@ -385,8 +390,9 @@ void TMailPanel::Open(bool multiple)
     // The printout's default message text is empty in this program.
     m_multiple = multiple;
     show();
-    if (m_host.setPage)
-        m_host.setPage(p->CurrentPage());
+    // The boxes show the current page's recipients; what they held before (another mode's
+    // typing) never goes into a page.
+    AfterPageChange(*p, p->CurrentPage());
     // The program's default document format is the printout file.
     m_formatKrp->setChecked(true);
     m_to->setFocus();
@@ -545,6 +551,7 @@ bool TMailPanel::SendOne(printout::TPrintout &p, int first, int last, delivery::
     mail.attachmentPath = path;
     mail.first = first;
     mail.last = last;
+    mail.perPageRecipients = m_multiple;
     mail.message.fromAddress = m_sender->currentText().trimmed();
     mail.message.fromName = m_senderName->text();
     mail.message.subject = m_subject->text();
@@ -585,7 +592,13 @@ bool TMailPanel::Send()
     printout::TPrintout *p = m_host.current ? m_host.current() : nullptr;
     if (!p || m_sending)
         return false;
-    // 1. The sender and the To list.
+    // 1. The sender and the To list; a sender with a control character could end an SMTP
+    // command and is refused as it stands.
+    if (delivery::HasControlCharacters(m_sender->currentText())) {
+        Error(QStringLiteral("L'adresse de l'expéditeur contient un caractère de contrôle."),
+              QStringLiteral("The sender's address holds a control character."));
+        return false;
+    }
     if (!delivery::IsValidMailAddress(m_sender->currentText().trimmed())) {
         Error(QStringLiteral("L'adresse de l'expéditeur est invalide."), QStringLiteral("The sender's address is not valid."));
         return false;
@@ -680,17 +693,18 @@ bool TMailPanel::Send()
                 panel->AfterPageChange(*p, p->CurrentPage());
         }
     } enable{this};
-    // 9. The attachment file, in the current folder: it must be possible to create it.
+    // 9. The attachment file, in a folder of our own so that no file of the user's is
+    // touched: it must be possible to create it under the name given.
     QString base = m_attach->text().trimmed();
     if (base.isEmpty())
         base = m_subject->text().trimmed();
     if (base.isEmpty())
         base = QStringLiteral("Document");
-    const QString path = QDir::current().absoluteFilePath(base + delivery::MailAttachmentExtension(format));
-    QFile::remove(path);
+    QTemporaryDir work;
+    const QString path = work.filePath(base + delivery::MailAttachmentExtension(format));
     {
         QFile probe(path);
-        if (!probe.open(QIODevice::WriteOnly)) {
+        if (!work.isValid() || base.contains(QLatin1Char('/')) || !probe.open(QIODevice::NewOnly)) {
             Error(QStringLiteral("Le nom du fichier à joindre est invalide."), QStringLiteral("The attachment's file name is not valid."));
             return false;
         }
@@ -709,9 +723,10 @@ bool TMailPanel::Send()
             m_cc->setPlainText(p->MailCc(s));
             m_bcc->setPlainText(p->MailBcc(s));
             int end = s;
-            while (end < p->PageCount() && p->MailTo(end + 1) == p->MailTo(s))
+            // A run of equal recipients ends with the range.
+            while (end < to && p->MailTo(end + 1) == p->MailTo(s))
                 ++end;
-            if (!p->MailTo(s).trimmed().isEmpty() && !SendOne(*p, s, std::min(end, p->PageCount()), format, path))
+            if (!p->MailTo(s).trimmed().isEmpty() && !SendOne(*p, s, end, format, path))
                 return false;
             s = end + 1;
         }

@@ -200,6 +200,16 @@ void TPrintout::SetMailRecipients(int first, int last, const QString &bcc, const
     m_hasMailRecipients = true;
 }
 
+void TPrintout::SetPageMailRecipients(int n, const QString &bcc, const QString &cc, const QString &to)
+{
+    if (n < 1 || n > PageCount())
+        return;
+    m_mailBcc[n - 1] = bcc;
+    m_mailCc[n - 1] = cc;
+    m_mailTo[n - 1] = to;
+    m_hasMailRecipients = true;
+}
+
 void TPrintout::SetArchiveLink(int first, int last, const QString &text)
 {
     if (text.isEmpty())

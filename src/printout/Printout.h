@@ -130,6 +130,9 @@ public:
     QString MailBcc(int n) const { return Column(m_mailBcc, n); }
     QString ArchiveLink(int n) const { return Column(m_archiveLinks, n); }
     void SetMailRecipients(int first, int last, const QString &bcc, const QString &cc, const QString &to);
+    // Page n's recipients exactly as given, empty ones included: what the user emptied in the
+    // mail panel is empty (SetMailRecipients above leaves a page's value for an empty one).
+    void SetPageMailRecipients(int n, const QString &bcc, const QString &cc, const QString &to);
     void SetArchiveLink(int first, int last, const QString &text);
 
     // Printing. Both return false without printing when there is no real printer (after

@@ -53,8 +53,8 @@ QString TakeOne(QStringList &args, const QString &name)
 void CheckAddresses(const QStringList &addresses, const char *what)
 {
     for (const QString &a : addresses)
-        if (!delivery::IsValidMailAddress(a))
-            throw TUsageError{QStringLiteral("%1: '%2' is not a valid address").arg(QLatin1String(what), a)};
+        if (delivery::HasControlCharacters(a) || !delivery::IsValidMailAddress(a))
+            throw TUsageError{QStringLiteral("%1: '%2' is not a valid address").arg(QLatin1String(what), delivery::VisibleText(a))};
 }
 
 } // namespace
@@ -76,8 +76,11 @@ int Mail(const QStringList &argsIn)
     const QString dir = OnlyArgument(args, "DIR");
     if (nobail.isEmpty())
         throw TUsageError{QStringLiteral("mail needs --lease NOBAIL")};
+    // A control character could end an SMTP command: refused, and shown escaped.
+    if (delivery::HasControlCharacters(from))
+        throw TUsageError{QStringLiteral("--from holds a control character: '%1'").arg(delivery::VisibleText(from))};
     if (!delivery::IsValidMailAddress(from))
-        throw TUsageError{QStringLiteral("mail needs --from ADDR with a valid address, not '%1'").arg(from)};
+        throw TUsageError{QStringLiteral("mail needs --from ADDR with a valid address, not '%1'").arg(delivery::VisibleText(from))};
     if (to.isEmpty())
         throw TUsageError{QStringLiteral("mail needs --to ADDR")};
     CheckAddresses(to, "--to");
@@ -113,9 +116,10 @@ int Mail(const QStringList &argsIn)
         smtp.password = delivery::MailPassword(smtp.host, smtp.user);
     }
 
-    printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), QString());
-    const int drawn = DrawLease(dir, nobail, 1, forms::kAllPages, printout);
     const QString title = db::PickWorkText(QStringLiteral("Bail de la Ostrevane"), QStringLiteral("Lease of the Ostrevane"));
+    // The attached printout file carries the title the subject and the file's name give.
+    printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), title);
+    const int drawn = DrawLease(dir, nobail, 1, forms::kAllPages, printout);
 
     delivery::TPrintoutMail mail;
     mail.format = format == QLatin1String("pdf") ? delivery::TMailFormat::Pdf : delivery::TMailFormat::Krp;

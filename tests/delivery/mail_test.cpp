@@ -6,10 +6,12 @@
 #include "delivery/MailAccounts.h"
 #include "delivery/MailSender.h"
 #include "printout/Printout.h"
+#include "ui/MessageBoxes.h"
 
 #include "SmtpTestServer.h"
 #include "TestSupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -181,8 +183,14 @@ TEST(MailSend, PlainServerGetsEveryRecipientHeadersPartsAndAttachments)
     const QJsonObject text = parts[0].toObject();
     EXPECT_EQ(text.value(QStringLiteral("type")).toString(), QStringLiteral("text/plain"));
     const QStringList lines = text.value(QStringLiteral("text")).toString().remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
-    for (const char *line : {"Bonjour,", ".", "..deux points", ".fin", "You can download a viewer for krp files at the following address:"})
+    for (const char *line : {"Bonjour,", ".", "..deux points", ".fin"})
         EXPECT_TRUE(lines.contains(QString::fromLatin1(line))) << line;
+    // No viewer address is known for printout files: no sentence leads to one.
+    EXPECT_FALSE(text.value(QStringLiteral("text")).toString().contains(QLatin1String("download")));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\w{3}, \\d{2} \\w{3} \\d{4} \\d{2}:\\d{2}:\\d{2} [+-]\\d{4}$"))
+                    .match(testsupport::SummaryHeader(msg, QStringLiteral("Date"))).hasMatch())
+        << testsupport::SummaryHeader(msg, QStringLiteral("Date")).toStdString();
+    EXPECT_TRUE(server.Raw(1).contains("filename*=utf-8''R%C3%A8glement.txt"));
 
     const QJsonObject pages = parts[1].toObject();
     EXPECT_EQ(pages.value(QStringLiteral("type")).toString(), QStringLiteral("application/octet-stream"));
@@ -288,6 +296,126 @@ TEST(MailSend, StartTlsWithAuthDeliversAndEveryFailureLeavesNothing)
         EXPECT_FALSE(QFileInfo::exists(f.mail.attachmentPath)) << c.what;
         EXPECT_EQ(server.MessageCount(), 1) << c.what;
     }
+}
+
+TEST(MailMessage, DateHeaderHasANumericZone)
+{
+    const QDate day(2026, 12, 11);
+    const struct {
+        int offsetSeconds;
+        const char *expected;
+    } cases[] = {{-5 * 3600, "Fri, 11 Dec 2026 14:05:09 -0500"}, {3600, "Fri, 11 Dec 2026 14:05:09 +0100"},
+                 {5 * 3600 + 1800, "Fri, 11 Dec 2026 14:05:09 +0530"}, {0, "Fri, 11 Dec 2026 14:05:09 +0000"}};
+    for (const auto &c : cases)
+        EXPECT_EQ(MailDateHeader(QDateTime(day, QTime(14, 5, 9), Qt::OffsetFromUTC, c.offsetSeconds)),
+                  QByteArray(c.expected));
+}
+
+TEST(MailSend, ControlCharactersNeverReachTheDialogue)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    TMailFixture f;
+    const struct {
+        const char *what;
+        QString from, to, user;
+    } cases[] = {
+        {"sender", QStringLiteral("bureau@exemple.org\r\nRSET"), QStringLiteral("locataire@exemple.qc.ca"), {}},
+        {"sender with a NUL", QStringLiteral("bureau@exemple.org") + QChar(0) + QStringLiteral("x"),
+         QStringLiteral("locataire@exemple.qc.ca"), {}},
+        {"user name", QStringLiteral("bureau@exemple.org"), QStringLiteral("locataire@exemple.qc.ca"), QStringLiteral("poste\r\nRSET")},
+    };
+    for (const auto &c : cases) {
+        f.mail.message.fromAddress = c.from;
+        f.mail.message.to = {c.to};
+        TSmtpClient client(Loopback(server.Port(), c.user));
+        try {
+            SendPrintoutMail(*f.printout, f.mail, client);
+            ADD_FAILURE() << c.what << ": sent";
+        } catch (const EMailError &e) {
+            // Shown escaped, never as a line break.
+            EXPECT_FALSE(e.Message().contains(QLatin1Char('\n'))) << c.what;
+            EXPECT_TRUE(e.French().contains(QStringLiteral("caractère de contrôle"))) << c.what << " " << e.French().toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(f.mail.attachmentPath)) << c.what;
+    }
+    EXPECT_EQ(server.MessageCount(), 0);
+    // A recipient with a line break has it taken out, as the address check does.
+    f.mail.message.fromAddress = QStringLiteral("bureau@exemple.org");
+    f.mail.message.to = {QStringLiteral("locataire@exemple.qc.ca\r\n")};
+    TSmtpClient client(Loopback(server.Port()));
+    SendPrintoutMail(*f.printout, f.mail, client);
+    ASSERT_EQ(server.MessageCount(), 1);
+    EXPECT_EQ(Strings(server.Envelope(1).value(QStringLiteral("rcpt"))), QStringList{QStringLiteral("locataire@exemple.qc.ca")});
+}
+
+TEST(MailSend, FailuresSayWhatHappenedInTheWorkingLanguageWithTheServersReply)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server, silent;
+    ASSERT_TRUE(server.Start({QStringLiteral("--refuse"), QStringLiteral("absent@exemple.qc.ca")}));
+    ASSERT_TRUE(silent.Start({QStringLiteral("--silent-after-data")}));
+    TMailFixture f;
+    TSmtpSettings quick = Loopback(silent.Port());
+    quick.timeoutMs = 1500;
+    const struct {
+        const char *what;
+        TSmtpSettings settings;
+        QString to, french, frenchDetail, englishDetail;
+    } cases[] = {
+        {"refused recipient", Loopback(server.Port()), QStringLiteral("absent@exemple.qc.ca"),
+         QStringLiteral("Recipient \"absent@exemple.qc.ca\" non trouvé"), QStringLiteral("Réponse du serveur : 550 5.1.1 No such user here"),
+         QStringLiteral("Server reply: 550 5.1.1 No such user here")},
+        {"server down", Loopback(ClosedPort()), QStringLiteral("locataire@exemple.qc.ca"), QStringLiteral("La connexion a échoué"),
+         QStringLiteral("Le serveur refuse la connexion."), QStringLiteral("The server refuses the connection.")},
+        {"silent after the data", quick, QStringLiteral("locataire@exemple.qc.ca"), QStringLiteral("La connexion a échoué"),
+         QStringLiteral("Le serveur ne répond plus (délai dépassé)."), QStringLiteral("The server stopped answering (time-out).")},
+    };
+    for (const auto &c : cases) {
+        f.mail.message.to = {QStringLiteral("locataire@exemple.qc.ca"), c.to};
+        TSmtpClient client(c.settings);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            SendPrintoutMail(*f.printout, f.mail, client);
+            ADD_FAILURE() << c.what << ": sent";
+        } catch (const EMailError &e) {
+            EXPECT_EQ(e.French().toStdString(), c.french.toStdString()) << c.what << " " << e.Detail().toStdString();
+            ui::SetMessageLanguage(0);
+            EXPECT_EQ(e.Detail(), c.frenchDetail) << c.what;
+            ui::SetMessageLanguage(1);
+            EXPECT_EQ(e.Detail(), c.englishDetail) << c.what;
+            ui::SetMessageLanguage(0);
+        }
+        EXPECT_LT(timer.elapsed(), 20000) << c.what;
+    }
+    EXPECT_EQ(server.MessageCount(), 0);
+}
+
+TEST(MailSend, TheAttachedPrintoutCarriesNoBccAndASingleMessageNoOtherRecipients)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    TMailFixture f;
+    f.printout->SetMailRecipients(1, 2, QStringLiteral("cache@exemple.org"), QStringLiteral("copie@exemple.org"),
+                                  QStringLiteral("alice@exemple.org"));
+    for (const bool perPage : {true, false}) {
+        f.mail.perPageRecipients = perPage;
+        TSmtpClient client(Loopback(server.Port()));
+        SendPrintoutMail(*f.printout, f.mail, client);
+        const QJsonObject msg = server.Read(server.MessageCount(), f.dir->path());
+        std::unique_ptr<TPrintout> back = LoadPrintoutFile(msg.value(QStringLiteral("parts")).toArray()[1].toObject().value(QStringLiteral("saved")).toString());
+        ASSERT_TRUE(back);
+        for (int page = 1; page <= 2; ++page) {
+            EXPECT_EQ(back->MailBcc(page), QString()) << perPage;
+            EXPECT_EQ(back->MailTo(page), perPage ? QStringLiteral("alice@exemple.org") : QString()) << perPage;
+            EXPECT_EQ(back->MailCc(page), perPage ? QStringLiteral("copie@exemple.org") : QString()) << perPage;
+        }
+    }
+    // The printout itself keeps them all.
+    EXPECT_EQ(f.printout->MailBcc(1), QStringLiteral("cache@exemple.org"));
 }
 
 TEST(MailAccounts, ThunderbirdIdentitiesThenEvolutionOnesEachAddressOnce)

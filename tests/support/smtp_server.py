@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """A real SMTP server on loopback for the mail tests, and a reader of what it received.
 
-serve DIR [--tls CERT KEY] [--auth USER PASS] [--refuse ADDR]...
+serve DIR [--tls CERT KEY] [--auth USER PASS] [--refuse ADDR]... [--silent-after-data]
     Listens on a free loopback port, writes the port to DIR/port once ready, and stores each
     message as DIR/msg-N.eml with its envelope in DIR/msg-N.json. Runs until stdin closes.
-    With --tls the server offers STARTTLS and requires it; with --auth it requires AUTH.
+    With --tls the server offers STARTTLS and requires it; with --auth it requires AUTH; with
+    --silent-after-data it takes a message's data and never answers it.
 read FILE.eml OUTDIR
     Parses one stored message with Python's email module and prints a JSON summary; each
     attachment is decoded into OUTDIR under its file name.
@@ -29,6 +30,7 @@ def serve(argv):
     out = argv[0]
     tls = auth = None
     refused = set()
+    silent = False
     i = 1
     while i < len(argv):
         if argv[i] == "--tls":
@@ -37,6 +39,8 @@ def serve(argv):
             auth = (argv[i + 1], argv[i + 2]); i += 3
         elif argv[i] == "--refuse":
             refused.add(argv[i + 1].lower()); i += 2
+        elif argv[i] == "--silent-after-data":
+            silent = True; i += 1
         else:
             raise SystemExit("unknown option " + argv[i])
 
@@ -58,6 +62,9 @@ def serve(argv):
             return "250 OK"
 
         async def handle_DATA(self, server, session, envelope):
+            if silent:
+                import asyncio
+                await asyncio.sleep(600)
             Handler.count += 1
             base = os.path.join(out, "msg-%d" % Handler.count)
             with open(base + ".eml", "wb") as f:
