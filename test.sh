@@ -82,9 +82,14 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DBAIL_BENCH=OFF -DBAIL_EXAMPLES=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 stage "tests under sanitizers"
-# Every program a test starts (bailtool above all) inherits these from the environment.
+# Every program a test starts (bailtool above all) inherits these from the environment. The
+# suppressions name functions: the symbolizer must be found for them to match.
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   LSAN_OPTIONS=suppressions="$root/tests/lsan.supp"
+for symbolizer in /usr/lib/llvm-14/bin/llvm-symbolizer "$(command -v llvm-symbolizer || true)"; do
+  [ -x "$symbolizer" ] && { export ASAN_SYMBOLIZER_PATH=$symbolizer; break; }
+done
+[ -n "${ASAN_SYMBOLIZER_PATH:-}" ] || echo "== no llvm-symbolizer: sanitizer reports will show bare addresses"
 ctest --test-dir build-asan --output-on-failure -j "$jobs" || status=1
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 

@@ -202,6 +202,75 @@ TEST_F(MailPanel, MultipleModeSendsOneMessagePerRecipientRun)
     EXPECT_FALSE(panel->isVisible());
 }
 
+TEST_F(MailPanel, EachModeSendsWhatTheUserSeesAndNoFileOfTheUsersIsTouched)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    UseServer(server.Port());
+    auto printout = Pages(3, QStringLiteral("Baux"));
+    printout->SetMailRecipients(1, 2, {}, QStringLiteral("copie@exemple.org"), QStringLiteral("alice@exemple.org"));
+    printout->SetMailRecipients(3, 3, QStringLiteral("cache@exemple.org"), {}, QStringLiteral("bob@exemple.org"));
+    // A file of the user's named as the attachment will be.
+    const QString mine = m_dir->filePath(delivery::DefaultAttachmentName(QStringLiteral("Baux"), QDate::currentDate()) + QStringLiteral(".krp"));
+    {
+        QFile f(mine);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("mine");
+    }
+
+    // Typed in single mode and cancelled: multiple mode shows the page's own recipients.
+    auto w = Open(std::move(printout), false, QStringLiteral("inconnu@exemple.org"));
+    TMailPanel *panel = w->MailPanel();
+    QTest::mouseClick(panel->findChild<QAbstractButton *>(QStringLiteral("BtnMailCancel")), Qt::LeftButton);
+    EXPECT_FALSE(panel->isVisible());
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(panel->isVisible());
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca"));
+    EXPECT_EQ(panel->ToBox()->toPlainText(), QStringLiteral("alice@exemple.org"));
+    EXPECT_EQ(panel->CcBox()->toPlainText(), QStringLiteral("copie@exemple.org"));
+
+    // Page 3's Bcc emptied stays empty after leaving the page and coming back.
+    QTest::keyClick(w.get(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(panel->BccBox()->toPlainText(), QStringLiteral("cache@exemple.org"));
+    panel->BccBox()->setFocus();
+    QTest::keyClick(panel->BccBox(), Qt::Key_End);
+    QTest::keyClick(panel->BccBox(), Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClick(panel->BccBox(), Qt::Key_Backspace);
+    ASSERT_EQ(panel->BccBox()->toPlainText(), QString());
+    QTest::keyClick(w.get(), Qt::Key_PageUp);
+    QTest::keyClick(w.get(), Qt::Key_PageDown);
+    EXPECT_EQ(panel->BccBox()->toPlainText(), QString());
+
+    // Pages 1 to 1: one message of one page, to alice and the copy only.
+    QTest::mouseClick(panel->findChild<QRadioButton *>(QStringLiteral("RBFromTo")), Qt::LeftButton);
+    for (const char *box : {"EdtFromPage", "EdtToPage"}) {
+        auto *edit = panel->findChild<QLineEdit *>(QLatin1String(box));
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("1"));
+    }
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(server.MessageCount(), 1) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(server.Envelope(1).value(QStringLiteral("rcpt")).toArray(),
+              (QJsonArray{QStringLiteral("alice@exemple.org"), QStringLiteral("copie@exemple.org")}));
+    EXPECT_EQ(SavedPageCount(server, 1, m_dir->path()), 1);
+
+    // All pages: page 3 goes to bob alone, and no file it carries names a Bcc.
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca"));
+    auto *all = panel->findChild<QRadioButton *>(QStringLiteral("RBAll"));
+    QTest::mouseClick(all, Qt::LeftButton, {}, QPoint(8, all->height() / 2)); // on its circle
+    ASSERT_TRUE(all->isChecked());
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    ASSERT_EQ(server.MessageCount(), 3) << m_boxes.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(server.Envelope(3).value(QStringLiteral("rcpt")).toArray(), QJsonArray{QStringLiteral("bob@exemple.org")});
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_FALSE(server.Raw(n).contains("cache@exemple.org")) << n;
+    QFile f(mine);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("mine"));
+}
+
 TEST_F(MailPanel, ServerDownShowsTheErrorAndKeepsEverythingTyped)
 {
     UseServer(1);
