@@ -37,6 +37,23 @@ void WriteAttachment(printout::TPrintout &printout, const TPrintoutMail &mail)
 
 } // namespace
 
+std::vector<TMailRun> MailRuns(const printout::TPrintout &p, int first, int last)
+{
+    std::vector<TMailRun> runs;
+    first = std::max(first, 1);
+    last = std::min(last, p.PageCount());
+    for (int s = first; s <= last;) {
+        int end = s;
+        // A run of equal recipients ends with the range.
+        while (end < last && p.MailTo(end + 1) == p.MailTo(s))
+            ++end;
+        if (!p.MailTo(s).trimmed().isEmpty())
+            runs.push_back({s, end, p.MailTo(s), p.MailCc(s), p.MailBcc(s)});
+        s = end + 1;
+    }
+    return runs;
+}
+
 void SendPrintoutMail(printout::TPrintout &printout, const TPrintoutMail &mail, TSmtpClient &client)
 {
     TFileRemover remover{mail.attachmentPath};

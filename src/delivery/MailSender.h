@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace printout {
 class TPrintout;
 }
@@ -24,6 +26,15 @@ struct TPrintoutMail {
     // (they are this message's); a single message keeps none. Neither keeps a Bcc.
     bool perPageRecipients = false;
 };
+
+// A multiple send: pages first..last in runs of consecutive pages with the same To, each run
+// one message to its first page's To, Cc and Bcc (the texts of the page, one address a line).
+// Runs whose To is blank are left out. The mail panel and bailtool mail both send by these.
+struct TMailRun {
+    int first = 1, last = 1;
+    QString to, cc, bcc;
+};
+std::vector<TMailRun> MailRuns(const printout::TPrintout &printout, int first, int last);
 
 // Writes pages first..last of printout to the attachment path, sends them with the message's
 // other attachments and deletes the attachment file. Throws EMailError (or EKrpError when the

@@ -718,17 +718,12 @@ bool TMailPanel::Send()
         if (!SendOne(*p, from, to, format, path))
             return false;
     } else {
-        for (int s = from; s <= to;) {
-            m_to->setPlainText(p->MailTo(s));
-            m_cc->setPlainText(p->MailCc(s));
-            m_bcc->setPlainText(p->MailBcc(s));
-            int end = s;
-            // A run of equal recipients ends with the range.
-            while (end < to && p->MailTo(end + 1) == p->MailTo(s))
-                ++end;
-            if (!p->MailTo(s).trimmed().isEmpty() && !SendOne(*p, s, end, format, path))
+        for (const delivery::TMailRun &run : delivery::MailRuns(*p, from, to)) {
+            m_to->setPlainText(run.to);
+            m_cc->setPlainText(run.cc);
+            m_bcc->setPlainText(run.bcc);
+            if (!SendOne(*p, run.first, run.last, format, path))
                 return false;
-            s = end + 1;
         }
     }
     // 12. Archive the pages sent, by runs of equal links.

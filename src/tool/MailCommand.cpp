@@ -13,6 +13,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -73,15 +74,24 @@ int Mail(const QStringList &argsIn)
     const QString server = TakeOne(args, QStringLiteral("--server")).trimmed();
     const QString user = TakeOne(args, QStringLiteral("--user"));
     const bool passwordStdin = TakeFlag(args, QStringLiteral("--password-stdin"));
-    const QString dir = OnlyArgument(args, "DIR");
-    if (nobail.isEmpty())
-        throw TUsageError{QStringLiteral("mail needs --lease NOBAIL")};
+    const bool multiple = TakeFlag(args, QStringLiteral("--multiple"));
+    const QString source = OnlyArgument(args, "DIR or FILE.krp");
+    // A printout file is sent as the preview's panel sends it; a folder gives a lease's pages.
+    const bool file = source.endsWith(QLatin1String(".krp"), Qt::CaseInsensitive) && QFileInfo(source).isFile();
+    if (!file && nobail.isEmpty())
+        throw TUsageError{QStringLiteral("mail needs --lease NOBAIL (or a printout file FILE.krp)")};
+    if (file && !nobail.isEmpty())
+        throw TUsageError{QStringLiteral("--lease is for a data folder, not a printout file")};
+    if (multiple && !file)
+        throw TUsageError{QStringLiteral("--multiple sends a printout file's pages to their own recipients: give FILE.krp")};
     // A control character could end an SMTP command: refused, and shown escaped.
     if (delivery::HasControlCharacters(from))
         throw TUsageError{QStringLiteral("--from holds a control character: '%1'").arg(delivery::VisibleText(from))};
     if (!delivery::IsValidMailAddress(from))
         throw TUsageError{QStringLiteral("mail needs --from ADDR with a valid address, not '%1'").arg(delivery::VisibleText(from))};
-    if (to.isEmpty())
+    if (multiple && !(to.isEmpty() && cc.isEmpty() && bcc.isEmpty()))
+        throw TUsageError{QStringLiteral("with --multiple each run of pages goes to its own recipients: no --to, --cc or --bcc")};
+    if (!multiple && to.isEmpty())
         throw TUsageError{QStringLiteral("mail needs --to ADDR")};
     CheckAddresses(to, "--to");
     CheckAddresses(cc, "--cc");
@@ -116,15 +126,29 @@ int Mail(const QStringList &argsIn)
         smtp.password = delivery::MailPassword(smtp.host, smtp.user);
     }
 
-    const QString title = db::PickWorkText(QStringLiteral("Bail de la Ostrevane"), QStringLiteral("Lease of the Ostrevane"));
-    // The attached printout file carries the title the subject and the file's name give.
-    printout::TPrintout printout(nullptr, printout::TPrinter::Virtual(), title);
-    const int drawn = DrawLease(dir, nobail, 1, forms::kAllPages, printout);
+    std::unique_ptr<printout::TPrintout> printout;
+    QString title;
+    if (file) {
+        try {
+            printout = delivery::LoadPrintoutFile(source);
+        } catch (const delivery::EKrpError &e) {
+            throw std::runtime_error(e.English().toStdString());
+        }
+        if (!printout || printout->PageCount() == 0)
+            throw std::runtime_error("the printout file holds no page");
+        title = printout->Title();
+    } else {
+        title = db::PickWorkText(QStringLiteral("Bail de la Ostrevane"), QStringLiteral("Lease of the Ostrevane"));
+        // The attached printout file carries the title the subject and the file's name give.
+        printout = std::make_unique<printout::TPrintout>(nullptr, printout::TPrinter::Virtual(), title);
+        DrawLease(source, nobail, 1, forms::kAllPages, *printout);
+    }
+    if (title.trimmed().isEmpty())
+        title = QStringLiteral("Document");
 
     delivery::TPrintoutMail mail;
     mail.format = format == QLatin1String("pdf") ? delivery::TMailFormat::Pdf : delivery::TMailFormat::Krp;
-    mail.first = 1;
-    mail.last = drawn;
+    mail.perPageRecipients = multiple;
     // The attachment is written in a folder of its own, so that its name is the panel's and
     // nothing is left in the caller's folder (the PDF export's listing included).
     QTemporaryDir work;
@@ -134,27 +158,45 @@ int Mail(const QStringList &argsIn)
                                         + delivery::MailAttachmentExtension(mail.format));
     mail.message.fromAddress = from;
     mail.message.subject = subjectArg.isEmpty() ? title : subjectArg;
-    mail.message.to = to;
-    mail.message.cc = cc;
-    mail.message.bcc = bcc;
     mail.message.bodyLines = delivery::MailBodyLines(text, mail.format);
+
+    // One message to the recipients given, or one per run of pages with their own.
+    std::vector<delivery::TMailRun> runs;
+    if (multiple) {
+        runs = delivery::MailRuns(*printout, 1, printout->PageCount());
+        if (runs.empty())
+            throw std::runtime_error("no page of the printout file has a recipient");
+    } else {
+        runs.push_back({1, printout->PageCount(), to.join(QLatin1Char('\n')), cc.join(QLatin1Char('\n')), bcc.join(QLatin1Char('\n'))});
+    }
 
     delivery::TSmtpClient client(smtp);
     const QString here = QDir::currentPath();
     QDir::setCurrent(work.path());
-    try {
-        delivery::SendPrintoutMail(printout, mail, client);
-    } catch (const delivery::EMailError &e) {
-        QDir::setCurrent(here);
-        throw std::runtime_error(e.what());
-    } catch (const delivery::EKrpError &e) {
-        QDir::setCurrent(here);
-        throw std::runtime_error(e.English().toStdString());
+    TOutput out;
+    for (const delivery::TMailRun &run : runs) {
+        mail.first = run.first;
+        mail.last = run.last;
+        mail.message.to = delivery::MailAddressLines(run.to);
+        mail.message.cc = delivery::MailAddressLines(run.cc);
+        mail.message.bcc = delivery::MailAddressLines(run.bcc);
+        const QString pages = QStringLiteral("pages %1-%2").arg(run.first).arg(run.last);
+        try {
+            delivery::SendPrintoutMail(*printout, mail, client);
+        } catch (const delivery::EMailError &e) {
+            QDir::setCurrent(here);
+            out.Flush();
+            // Messages already sent stay sent; the send ends here, as the panel's does.
+            throw std::runtime_error((pages + QStringLiteral(": ")).toStdString() + e.what());
+        } catch (const delivery::EKrpError &e) {
+            QDir::setCurrent(here);
+            out.Flush();
+            throw std::runtime_error((pages + QStringLiteral(": ") + e.English()).toStdString());
+        }
+        out.Put(QStringLiteral("sent %1 page(s) to %2 recipient(s)").arg(run.last - run.first + 1).arg(delivery::MailRecipients(mail.message).size()));
+        out.EndLine();
     }
     QDir::setCurrent(here);
-    TOutput out;
-    out.Put(QStringLiteral("sent %1 page(s) to %2 recipient(s)").arg(drawn).arg(delivery::MailRecipients(mail.message).size()));
-    out.EndLine();
     out.Flush();
     return 0;
 }

@@ -7,9 +7,12 @@
 #include "db/Demo.h"
 #include "db/Schema.h"
 #include "dbase/Table.h"
+#include "delivery/KelStream.h"
+#include "printout/Printout.h"
 
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,13 +21,13 @@ using namespace tooltest;
 
 namespace {
 
-struct TMailRun {
+struct TToolRun {
     int code = -1;
     QString out, err;
 };
 
 // bailtool mail in a folder of its own, with a settings folder of its own and stdin given.
-TMailRun MailIn(const QString &cwd, const QString &config, const QStringList &args, const QByteArray &input = {},
+TToolRun MailIn(const QString &cwd, const QString &config, const QStringList &args, const QByteArray &input = {},
                 const QString &caFile = {})
 {
     QProcess p;
@@ -36,7 +39,7 @@ TMailRun MailIn(const QString &cwd, const QString &config, const QStringList &ar
     p.setProcessEnvironment(env);
     p.setWorkingDirectory(cwd);
     p.start(testsupport::Bailtool(), QStringList{QStringLiteral("mail")} + args);
-    TMailRun r;
+    TToolRun r;
     if (!p.waitForStarted(10000))
         return r;
     p.write(input);
@@ -106,7 +109,7 @@ TEST_F(ToolMail, SendsTheLeaseToEveryRecipientFromTheSettingsServer)
     testsupport::TSmtpTestServer server;
     ASSERT_TRUE(server.Start());
     WriteSettings(QStringLiteral("127.0.0.1"), server.Port(), QStringLiteral("bureau-2"));
-    const TMailRun r = MailIn(Cwd(), Config(),
+    const TToolRun r = MailIn(Cwd(), Config(),
                               {Data(), QStringLiteral("--lease"), QStringLiteral("1"), QStringLiteral("--from"),
                                QStringLiteral("bureau@gestion.qc.ca"), QStringLiteral("--to"),
                                QStringLiteral("un@exemple.qc.ca,deux@exemple.qc.ca"), QStringLiteral("--cc"),
@@ -147,7 +150,7 @@ TEST_F(ToolMail, PdfOverStartTlsWithAuthAndEachFailureExitsOne)
                            QStringLiteral("--password-stdin"), QStringLiteral("--format"), QStringLiteral("pdf")};
     const QString work = m_work->filePath(QStringLiteral("run"));
     QDir().mkpath(work);
-    TMailRun r = MailIn(work, Config(), base + QStringList{QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")},
+    TToolRun r = MailIn(work, Config(), base + QStringList{QStringLiteral("--server"), at, QStringLiteral("--to"), QStringLiteral("un@exemple.qc.ca")},
                         "s3cret\n", cert);
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     ASSERT_EQ(server.MessageCount(), 1);
@@ -183,4 +186,59 @@ TEST_F(ToolMail, PdfOverStartTlsWithAuthAndEachFailureExitsOne)
         EXPECT_EQ(server.MessageCount(), 1) << c.what;
     }
     EXPECT_EQ(QDir(work).entryList(QDir::Files).size(), 0);
+}
+
+TEST_F(ToolMail, PrintoutFileSentPerRecipientRunAndControlCharactersRefused)
+{
+    REQUIRE_SMTP_SERVER();
+    testsupport::TSmtpTestServer server;
+    ASSERT_TRUE(server.Start());
+    WriteSettings(QStringLiteral("127.0.0.1"), server.Port(), QString());
+    // A lease's four pages in a printout file, pages 1-2 for alice with a copy, 3-4 for bob
+    // with a hidden copy.
+    const QString file = m_work->filePath(QStringLiteral("baux.krp"));
+    QString err;
+    ASSERT_EQ(Tool({QStringLiteral("render"), Data(), QStringLiteral("--lease"), QStringLiteral("1"), QStringLiteral("--krp"), file},
+                   nullptr, &err), 0) << err.toStdString();
+    {
+        std::unique_ptr<printout::TPrintout> p = delivery::LoadPrintoutFile(file);
+        ASSERT_EQ(p->PageCount(), 4);
+        p->SetMailRecipients(1, 2, {}, QStringLiteral("copie@exemple.org"), QStringLiteral("alice@exemple.org"));
+        p->SetMailRecipients(3, 4, QStringLiteral("cache@exemple.org"), {}, QStringLiteral("bob@exemple.org"));
+        delivery::SavePrintoutFile(*p, file);
+    }
+    const QStringList sender{QStringLiteral("--from"), QStringLiteral("bureau@gestion.qc.ca")};
+    const TToolRun r = MailIn(Cwd(), Config(), QStringList{file, QStringLiteral("--multiple")} + sender);
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.count(QStringLiteral("sent 2 page(s) to 2 recipient(s)")), 2) << r.out.toStdString();
+    ASSERT_EQ(server.MessageCount(), 2);
+    EXPECT_EQ(Strings(server.Envelope(1).value(QStringLiteral("rcpt"))), (QStringList{"alice@exemple.org", "copie@exemple.org"}));
+    EXPECT_EQ(Strings(server.Envelope(2).value(QStringLiteral("rcpt"))), (QStringList{"bob@exemple.org", "cache@exemple.org"}));
+    for (int n = 1; n <= 2; ++n) {
+        const QString saved = m_work->filePath(QStringLiteral("saved-%1").arg(n));
+        QDir().mkpath(saved);
+        const QJsonObject krp = server.Read(n, saved).value(QStringLiteral("parts")).toArray().at(1).toObject();
+        QString listing;
+        ASSERT_EQ(Tool({QStringLiteral("krp"), krp.value(QStringLiteral("saved")).toString()}, &listing, &err), 0) << err.toStdString();
+        EXPECT_EQ(listing.count(QRegularExpression(QStringLiteral("page \\d+: "))), 2) << listing.toStdString();
+        EXPECT_FALSE(listing.contains(QStringLiteral("cache@"))) << listing.toStdString();
+    }
+
+    // A sender that would end MAIL FROM, and recipients given to a multiple send: refused,
+    // nothing sent, the control characters shown escaped.
+    const struct {
+        QStringList args;
+        const char *said;
+    } refusals[] = {
+        {{file, QStringLiteral("--to"), QStringLiteral("x@exemple.org"), QStringLiteral("--from"),
+          QStringLiteral("bureau@exemple.org\r\nRSET")}, "\\x0d\\x0aRSET"},
+        {QStringList{file, QStringLiteral("--multiple"), QStringLiteral("--to"), QStringLiteral("x@exemple.org")} + sender, "--multiple"},
+    };
+    for (const auto &c : refusals) {
+        const TToolRun bad = MailIn(Cwd(), Config(), c.args);
+        EXPECT_EQ(bad.code, 1) << c.said;
+        EXPECT_TRUE(bad.err.contains(QLatin1String(c.said))) << bad.err.toStdString();
+        EXPECT_FALSE(bad.err.contains(QLatin1Char('\r'))) << c.said;
+    }
+    EXPECT_EQ(server.MessageCount(), 2);
 }
