@@ -242,6 +242,14 @@ TEST_F(MailPanel, EachModeSendsWhatTheUserSeesAndNoFileOfTheUsersIsTouched)
     QTest::keyClick(w.get(), Qt::Key_PageDown);
     EXPECT_EQ(panel->BccBox()->toPlainText(), QString());
 
+    // A sender that would end MAIL FROM is refused before anything is sent.
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca\r\nRSET"));
+    QTest::mouseClick(panel->SendButton(), Qt::LeftButton);
+    EXPECT_EQ(server.MessageCount(), 0);
+    ASSERT_FALSE(m_boxes.isEmpty());
+    EXPECT_TRUE(m_boxes.last().contains(QStringLiteral("caractère de contrôle"))) << m_boxes.last().toStdString();
+    panel->SenderBox()->setEditText(QStringLiteral("bureau@gestion.qc.ca"));
+
     // Pages 1 to 1: one message of one page, to alice and the copy only.
     QTest::mouseClick(panel->findChild<QRadioButton *>(QStringLiteral("RBFromTo")), Qt::LeftButton);
     for (const char *box : {"EdtFromPage", "EdtToPage"}) {
