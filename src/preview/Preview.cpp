@@ -662,7 +662,7 @@ void TFPrintPreview::closeEvent(QCloseEvent *event)
 
 // --- keys, wheel, mouse ---------------------------------------------------------------------
 
-bool TFPrintPreview::HandleKey(QKeyEvent *e)
+bool TFPrintPreview::HandleKey(QKeyEvent *e, bool perform)
 {
     const Qt::KeyboardModifiers mods = e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const bool none = mods == Qt::NoModifier, ctrl = mods == Qt::ControlModifier;
@@ -670,70 +670,70 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e)
     const bool inEdit = qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr;
     switch (e->key()) {
     case Qt::Key_PageDown:
-        if (none) { BtnNextPageClick(); return true; }
-        if (ctrl) { BtnFastForwardClick(); return true; }
+        if (none) { if (perform) BtnNextPageClick(); return true; }
+        if (ctrl) { if (perform) BtnFastForwardClick(); return true; }
         break;
     case Qt::Key_PageUp:
-        if (none) { BtnPreviousPageClick(); return true; }
-        if (ctrl) { BtnRewindClick(); return true; }
+        if (none) { if (perform) BtnPreviousPageClick(); return true; }
+        if (ctrl) { if (perform) BtnRewindClick(); return true; }
         break;
     case Qt::Key_Down:
-        if (ctrl) { ScrollBy(0, 100); return true; }
+        if (ctrl) { if (perform) ScrollBy(0, 100); return true; }
         break;
     case Qt::Key_Up:
-        if (ctrl) { ScrollBy(0, -100); return true; }
+        if (ctrl) { if (perform) ScrollBy(0, -100); return true; }
         break;
     case Qt::Key_Right:
-        if (ctrl && !inEdit) { ScrollBy(100, 0); return true; }
-        if (ctrlShift) { BtnNextPrintoutClick(); return true; }
+        if (ctrl && !inEdit) { if (perform) ScrollBy(100, 0); return true; }
+        if (ctrlShift) { if (perform) BtnNextPrintoutClick(); return true; }
         break;
     case Qt::Key_Left:
-        if (ctrl && !inEdit) { ScrollBy(-100, 0); return true; }
-        if (ctrlShift) { BtnPreviousPrintoutClick(); return true; }
+        if (ctrl && !inEdit) { if (perform) ScrollBy(-100, 0); return true; }
+        if (ctrlShift) { if (perform) BtnPreviousPrintoutClick(); return true; }
         break;
     case Qt::Key_Home:
-        if (ctrl) { BtnFirstPageClick(); return true; }
+        if (ctrl) { if (perform) BtnFirstPageClick(); return true; }
         break;
     case Qt::Key_End:
-        if (ctrl) { BtnLastPageClick(); return true; }
+        if (ctrl) { if (perform) BtnLastPageClick(); return true; }
         break;
     case Qt::Key_Plus:
         // The keypad's Add, or "+" typed with Shift on keyboards that need it.
-        if (ctrl || ctrlShift) { ZoomIn(); return true; }
+        if (ctrl || ctrlShift) { if (perform) ZoomIn(); return true; }
         break;
     case Qt::Key_Minus:
-        if (ctrl) { ZoomOut(); return true; }
+        if (ctrl) { if (perform) ZoomOut(); return true; }
         break;
     case Qt::Key_T:
-        if (ctrl) { FullPage(); return true; }
+        if (ctrl) { if (perform) FullPage(); return true; }
         break;
     case Qt::Key_E:
-        if (ctrl) { OpenMailPanel(false); return true; }
-        if (ctrlShift) { OpenMailPanel(true); return true; }
+        if (ctrl) { if (perform) OpenMailPanel(false); return true; }
+        if (ctrlShift) { if (perform) OpenMailPanel(true); return true; }
         break;
     case Qt::Key_A:
-        if (ctrl) { ShowArchivePanel(); return true; }
+        if (ctrl) { if (perform) ShowArchivePanel(); return true; }
         break;
     case Qt::Key_L:
-        if (ctrl) { PageWidth(); return true; }
+        if (ctrl) { if (perform) PageWidth(); return true; }
         break;
     case Qt::Key_W:
-        if (ctrl) { m_exportMenu->Popup(); return true; }
+        if (ctrl) { if (perform) m_exportMenu->Popup(); return true; }
         break;
     case Qt::Key_P:
-        if (ctrlShift) { PrintCommand(); return true; }
+        if (ctrlShift) { if (perform) PrintCommand(); return true; }
         break;
     case Qt::Key_O:
-        if (ctrlShift) { BtnOpenClick(); return true; }
+        if (ctrlShift) { if (perform) BtnOpenClick(); return true; }
         break;
     case Qt::Key_S:
-        if (ctrlShift) { BtnSaveToDiskClick(); return true; }
+        if (ctrlShift) { if (perform) BtnSaveToDiskClick(); return true; }
         break;
     case Qt::Key_F:
-        if (ctrlShift) { ShowSearchPanel(); return true; }
+        if (ctrlShift) { if (perform) ShowSearchPanel(); return true; }
         break;
     case Qt::Key_X:
-        if (ctrlShift) { BtnClosePrintoutClick(); return true; }
+        if (ctrlShift) { if (perform) BtnClosePrintoutClick(); return true; }
         break;
     default:
         break;
@@ -781,6 +781,14 @@ bool TFPrintPreview::eventFilter(QObject *watched, QEvent *event)
         // The scroll box's client area changed: the sheet is centred again.
         if (watched == m_scrollBox->viewport() && m_sheet)
             LayOutSheet(true);
+        break;
+    case QEvent::ShortcutOverride:
+        // Inside the main window the sub-window's own shortcuts (Ctrl+W closes it) would come
+        // first: a key the preview handles is claimed, and arrives as a key press.
+        if (HandleKey(static_cast<QKeyEvent *>(event), false)) {
+            event->accept();
+            return true;
+        }
         break;
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);

@@ -186,7 +186,8 @@ private:
     void PlaceUnderline(int stage);
     void SetHint(const QString &hint);
     bool French() const;
-    bool HandleKey(QKeyEvent *event);
+    // The preview's own keys; with perform false only tells whether the key is one of them.
+    bool HandleKey(QKeyEvent *event, bool perform = true);
     bool HandleWheel(QWheelEvent *event);
     void RemoveDocument(printout::TPrintout *printout);
     void ScrollBy(int dx, int dy);

@@ -13,11 +13,14 @@
 #include "printout/Metafile.h"
 #include "printout/Player.h"
 #include "preview/Preview.h"
+#include "preview/ExportMenu.h"
 #include "printout/Printout.h"
 #include "ui/KelSpeedButton.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTest>
@@ -135,4 +138,31 @@ TEST_F(LeasePreview, PreviewShowsTheLeaseTheWindowShowsAfterEveryMove)
             }
         }
     }
+}
+
+// Inside the main window the preview's own keys win over its sub-window's: Ctrl+W drops the
+// export menu and closes nothing.
+TEST_F(LeasePreview, CtrlWInThePreviewOpensTheExportMenuAndClosesNothing)
+{
+    m_form->Item(QStringLiteral("IDM_BailLogementlStd"))->trigger();
+    Settle();
+    ASSERT_NE(Window(), nullptr);
+    m_form->Button(QStringLiteral("SBPreview"))->click();
+    Settle();
+    QPointer<preview::TFPrintPreview> preview = forms::CurrentLeasePreview();
+    ASSERT_TRUE(preview);
+    ASSERT_NE(qobject_cast<QMdiSubWindow *>(preview->parentWidget()), nullptr); // in the MDI area
+    const int windows = int(m_form->MdiArea()->subWindowList().size());
+    preview->activateWindow();
+    preview->setFocus();
+    Settle();
+    QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : preview.data();
+    QTest::keyClick(focus, Qt::Key_W, Qt::ControlModifier);
+    Settle();
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(int(m_form->MdiArea()->subWindowList().size()), windows);
+    EXPECT_TRUE(preview->ExportMenu()->Menu()->isVisible());
+    preview->ExportMenu()->Menu()->close();
+    preview->close();
+    Settle();
 }
