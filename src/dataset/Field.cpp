@@ -60,28 +60,67 @@ bool IsFalseText(const QString &t)
                              .arg(text, field));
 }
 
-// A number typed by the user: the locale's format first, then the C format, then without
-// a currency symbol and group separators.
+// text as a number written in locale: an optional sign, digits grouped by threes with the
+// locale's group separator or not grouped at all, and at most one decimal separator. Anything
+// else is not that locale's number (QLocale alone reads "1,5" as 15 where "," groups).
+std::optional<double> StrictNumber(const QString &text, const QLocale &locale)
+{
+    const QString dec = locale.decimalPoint(), grp = locale.groupSeparator();
+    QString digits;
+    qsizetype i = 0;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+') || text[i] == locale.negativeSign().front()))
+        digits += text[i++] == QLatin1Char('+') ? QString() : QStringLiteral("-");
+    int run = 0, groups = 0;
+    bool grouped = false, fraction = false, any = false;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        // Spaces of every width stand for a space-like group separator.
+        const bool isGroup = !fraction && !grp.isEmpty()
+                          && (QString(c) == grp || (grp.front().isSpace() && c.isSpace()));
+        if (c.isDigit() && c.unicode() < 128) {
+            digits += c;
+            ++run;
+            any = true;
+        } else if (isGroup) {
+            // The first group has 1 to 3 digits, every later one exactly 3.
+            if (run == 0 || run > 3 || (grouped && run != 3))
+                return std::nullopt;
+            grouped = true;
+            ++groups;
+            run = 0;
+        } else if (!fraction && QString(c) == dec) {
+            if (grouped && run != 3)
+                return std::nullopt;
+            fraction = true;
+            digits += QLatin1Char('.');
+            run = 0;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (!any || (grouped && !fraction && run != 3))
+        return std::nullopt;
+    bool ok = false;
+    const double v = digits.toDouble(&ok);
+    return ok && std::isfinite(v) ? std::optional<double>(v) : std::nullopt;
+}
+
+// A number typed by the user, in the system's format, or in the C format where that one does
+// not read it; a currency symbol and blanks around it are left out. A text neither format
+// reads is not a number: it is never reinterpreted.
 std::optional<double> ParseNumber(const QString &text)
 {
     const QLocale sys = QLocale::system();
-    bool ok = false;
-    double v = sys.toDouble(text, &ok);
-    if (ok)
-        return v;
-    v = QLocale::c().toDouble(text, &ok);
-    if (ok)
-        return v;
     QString t = text;
-    t.remove(sys.currencySymbol()).remove(QLatin1Char('$')).remove(sys.groupSeparator()).remove(QChar(0x00A0));
+    t.remove(sys.currencySymbol()).remove(QLatin1Char('$'));
     t = t.trimmed();
-    v = sys.toDouble(t, &ok);
-    if (ok)
+    if (const auto v = StrictNumber(t, sys))
         return v;
-    v = QLocale::c().toDouble(t, &ok);
-    if (ok)
-        return v;
-    return std::nullopt;
+    // The C format ("1.5") too, unless the system's groups are written with "." and a point
+    // could mean either.
+    if (sys.groupSeparator() == QLatin1String("."))
+        return std::nullopt;
+    return StrictNumber(t, QLocale::c());
 }
 
 } // namespace

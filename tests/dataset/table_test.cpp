@@ -486,3 +486,27 @@ TEST_F(TableWrite, FieldsConvertFormatAndRefuseBadInput)
     // Writes need edit state.
     EXPECT_EQ(ErrorCodeOf([&] { rooms->SetAsFloat(1); }), dbase::kInvalidOperation);
 }
+
+// An amount is read in the user's format or refused: "1,5" on a system whose decimals are
+// written with "." is not fifteen.
+TEST_F(TableWrite, AmountsAreReadInTheUsersFormatOrRefused)
+{
+    if (QLocale::system().decimalPoint() != QLatin1String(".") || QLocale::system().groupSeparator() != QLatin1String(","))
+        GTEST_SKIP() << "the system's number format is not 1,234.5";
+    auto t = m_folder->Table(db::kBailStd, QStringLiteral("NOBAIL"));
+    t->Open();
+    dataset::TField *rooms = t->FieldByName(QStringLiteral("B_NBPIECE"));
+    t->Edit();
+    const struct {
+        const char *typed;
+        double stored; // -1: refused, the value before kept
+    } cases[] = {{"1,5", -1}, {"2,50", -1}, {"1.234,5", -1}, {"1,2345", -1}, {"12a", -1}, {"1..5", -1},
+                 {"1.5", 1.5}, {"$ 12.50", 12.5}, {" 7 ", 7}, {".5", 0.5}, {"999.9", 999.9}};
+    for (const auto &c : cases) {
+        rooms->SetAsFloat(3);
+        const int code = ErrorCodeOf([&] { rooms->SetText(QString::fromLatin1(c.typed)); });
+        EXPECT_EQ(code, c.stored < 0 ? dbase::kInvalidField : 0) << c.typed;
+        EXPECT_DOUBLE_EQ(rooms->AsFloat(), c.stored < 0 ? 3.0 : c.stored) << c.typed;
+    }
+    t->Cancel();
+}
