@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QScreen>
+#include <QValidator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -32,6 +33,21 @@ QChar DecimalSeparator()
 {
     return QLocale::system().decimalPoint().at(0);
 }
+
+// Refuses an edit that makes the text longer than max characters, or longer still when it
+// already was (last: the text before the edit; the line edit's own is already changed here).
+class TLengthLimit : public QValidator {
+public:
+    TLengthLimit(int max, const QString &last, QObject *parent) : QValidator(parent), m_max(max), m_last(last) {}
+    State validate(QString &input, int &) const override
+    {
+        return input.size() <= m_max || input.size() <= m_last.size() ? Acceptable : Invalid;
+    }
+
+private:
+    int m_max;
+    const QString &m_last;
+};
 
 } // namespace
 
@@ -84,14 +100,9 @@ TInputMntDlg::TInputMntDlg(QWidget *owner)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // At most nine characters typed or pasted; a longer amount the dialog opened with stays
-    // as it is until the user shortens it.
-    connect(E_Montant, &QLineEdit::textEdited, this, [this](const QString &text) {
-        if (text.size() > kMaxChars && text.size() > m_lastText.size()) {
-            const int cursor = E_Montant->cursorPosition() - int(text.size() - m_lastText.size());
-            E_Montant->setText(m_lastText);
-            E_Montant->setCursorPosition(std::max(0, cursor));
-        }
-    });
+    // as it is until the user shortens it. The limit judges every edit before it is made, so
+    // no key gets past it.
+    E_Montant->setValidator(new TLengthLimit(kMaxChars, m_lastText, E_Montant));
     connect(E_Montant, &QLineEdit::textChanged, this, [this](const QString &text) { m_lastText = text; });
 }
 
@@ -105,7 +116,9 @@ void TInputMntDlg::SetAmount(double amount)
 
 void TInputMntDlg::ShowAmount(double amount)
 {
-    E_Montant->setText(dataset::FormatFloat(QStringLiteral("#####0.00"), amount));
+    // Known to the length limit first, so that a longer amount opened with is valid as it stands.
+    m_lastText = dataset::FormatFloat(QStringLiteral("#####0.00"), amount);
+    E_Montant->setText(m_lastText);
 }
 
 void TInputMntDlg::showEvent(QShowEvent *event)

@@ -104,7 +104,8 @@ TEST_F(AmountDialog, AmountsOverNineCharactersAreFlaggedOnLeavingTheField)
 TEST_F(AmountDialog, AtMostNineCharactersAreTyped)
 {
     Open(0);
-    Retype(QStringLiteral("1234567890"));
+    // Every key past the ninth is refused, not one in two.
+    Retype(QStringLiteral("12345678901234567"));
     EXPECT_EQ(m_dlg.AmountEdit()->text(), QStringLiteral("123456789"));
     // A longer amount the dialog opened with may still be shortened and corrected.
     Open(1234567.5);
