@@ -442,6 +442,22 @@ ui::TMdiChild *TMainForm::ActiveChild() const
     return sub ? dynamic_cast<ui::TMdiChild *>(sub->widget()) : nullptr;
 }
 
+namespace {
+
+// The focus into w: its widget that last had it, else the first that takes it. Set while the
+// main window is inactive (a modal dialog just closed), it is where the focus returns, so the
+// window that had it before does not come back to the front.
+void FocusInto(QWidget &w)
+{
+    QWidget *target = w.focusWidget();
+    for (QWidget *next = w.nextInFocusChain(); !target && next && next != &w; next = next->nextInFocusChain())
+        if (w.isAncestorOf(next) && (next->focusPolicy() & Qt::TabFocus) && next->isEnabled() && next->isVisibleTo(&w))
+            target = next;
+    (target ? target : &w)->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace
+
 QMdiSubWindow *TMainForm::AddChild(ui::TMdiChild &child)
 {
     QMdiSubWindow *sub = m_mdi->addSubWindow(&child.ChildWidget());
@@ -450,6 +466,7 @@ QMdiSubWindow *TMainForm::AddChild(ui::TMdiChild &child)
     connect(sub, &QObject::destroyed, this, [this] { QMetaObject::invokeMethod(this, &TMainForm::SubWindowActivated, Qt::QueuedConnection); });
     sub->show();
     m_mdi->setActiveSubWindow(sub);
+    FocusInto(child.ChildWidget());
     SubWindowActivated();
     return sub;
 }

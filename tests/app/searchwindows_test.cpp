@@ -2,6 +2,7 @@
 
 #include "AppTestUtil.h"
 
+#include "app/Findbail.h"
 #include "app/Main.h"
 #include "db/BailKey.h"
 #include "db/Demo.h"
@@ -10,7 +11,11 @@
 #include "entry/Bailstd.h"
 #include "ui/KelSpeedButton.h"
 
+#include <QApplication>
 #include <QMdiArea>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QMdiSubWindow>
 #include <gtest/gtest.h>
 
@@ -149,4 +154,35 @@ TEST_F(SearchWindows, ACooperativeLeaseOpensACooperativeWindowOfItsKind)
     ASSERT_EQ(Windows(), 4);
     EXPECT_TRUE(Active()->IsCooperative());
     EXPECT_EQ(ActiveKey(), m_keys[QStringLiteral("NO")].back()); // a new window shows the last of its kind
+}
+
+// Through the real search dialog: the window a chosen lease opens in comes to the front,
+// active, with the focus in it.
+TEST_F(SearchWindows, TheWindowTheRealSearchOpensIsTheActiveOne)
+{
+    app::InstallLeaseSearch();
+    auto choose = [this](const QString &key) {
+        QTimer::singleShot(0, [key] {
+            auto *d = qobject_cast<app::TFindBailDlg *>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            dataset::TTable &t = d->LeaseTable();
+            for (t.First(); !t.Eof() && t.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString() != key; t.Next()) {
+            }
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Pb_Select")), Qt::LeftButton);
+        });
+        m_form->Button(QStringLiteral("SpB_FindBail"))->click();
+        Settle();
+    };
+    const QString nn = m_keys[QStringLiteral("NN")].front(), on = m_keys[QStringLiteral("ON")].front();
+    choose(nn);
+    ASSERT_EQ(Windows(), 1);
+    choose(on);
+    ASSERT_EQ(Windows(), 2);
+    ASSERT_NE(Active(), nullptr);
+    EXPECT_TRUE(Active()->IsElderly());
+    EXPECT_EQ(ActiveKey(), on);
+    QWidget *focus = QApplication::focusWidget();
+    EXPECT_TRUE(focus && Active()->isAncestorOf(focus)) << (focus ? focus->objectName().toStdString() : "no focus");
+    EXPECT_EQ(m_form->MdiArea()->subWindowList(QMdiArea::StackingOrder).last()->widget(), Active());
+    db::SetLeaseSearchHook({});
 }
