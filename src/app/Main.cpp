@@ -557,8 +557,10 @@ void TMainForm::SpB_FindBailClick()
     const bool elderly = db::IsElderly(*kind);
     const bool coop = db::IsCooperative(*kind);
     // The active lease window takes the lease when it is of that kind and ready; otherwise
-    // a new window of the kind opens on it.
+    // a new window of the kind opens on it. Its unsaved edits are never saved unasked.
     auto *active = dynamic_cast<ui::TLeaseChild *>(ActiveChild());
+    if (active && !active->LeaveQuery())
+        return;
     if (active && active->IsElderly() == elderly && active->IsCooperative() == coop && Navig->isEnabled())
         active->GoToLease(key);
     else

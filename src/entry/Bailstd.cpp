@@ -788,6 +788,18 @@ void TBailStdForm::GoToLease(const QString &key)
     ResetMainHint();
 }
 
+bool TBailStdForm::LeaveQuery()
+{
+    try {
+        return FormCloseQuery();
+    } catch (...) {
+        // A save that failed keeps the lease shown with everything typed.
+        m_exitStepRan = false;
+        dataset::HandleEventException(std::current_exception());
+        return false;
+    }
+}
+
 void TBailStdForm::RelocateLessor()
 {
     const long long number = BailStd.FieldByName(QStringLiteral("NOLOCATEUR"))->AsInteger();

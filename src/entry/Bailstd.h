@@ -76,6 +76,7 @@ public:
     db::TLeaseKind Kind() const;
     // Moves to the lease with that BAILAHCOOP key; stays where it is when there is none.
     void GoToLease(const QString &key) override;
+    bool LeaveQuery() override;
     // Shows the saved data of the lease's lessor.
     void RelocateLessor();
     // Loads the eight split dates from their fields (typed, unsaved parts are lost).

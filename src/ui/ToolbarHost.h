@@ -59,6 +59,9 @@ public:
     virtual bool IsCooperative() const = 0;
     // Moves to the lease with that key; stays where it is when there is none.
     virtual void GoToLease(const QString &key) = 0;
+    // Before another lease is chosen: with unsaved edits, the closing question (keep them,
+    // drop them, or stay). False to stay where it is, the edits as they are.
+    virtual bool LeaveQuery() = 0;
     // The split dates shown again from the current lease (nothing where there are none).
     virtual void AjusteDates() = 0;
 };

@@ -12,7 +12,9 @@
 #include "ui/KelSpeedButton.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -73,6 +75,21 @@ protected:
         return Active()->BailStdTable().FieldByName(QStringLiteral("BAILAHCOOP"))->AsString();
     }
     int Windows() const { return int(m_form->MdiArea()->subWindowList().size()); }
+    // The search button, and in the real dialog the row of key selected with its button.
+    void ChooseInDialog(const QString &key)
+    {
+        app::InstallLeaseSearch();
+        QTimer::singleShot(0, [key] {
+            auto *d = qobject_cast<app::TFindBailDlg *>(QApplication::activeModalWidget());
+            ASSERT_NE(d, nullptr);
+            dataset::TTable &t = d->LeaseTable();
+            for (t.First(); !t.Eof() && t.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString() != key; t.Next()) {
+            }
+            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Pb_Select")), Qt::LeftButton);
+        });
+        m_form->Button(QStringLiteral("SpB_FindBail"))->click();
+        Settle();
+    }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<TCurrentDir> m_cwd;
@@ -160,23 +177,10 @@ TEST_F(SearchWindows, ACooperativeLeaseOpensACooperativeWindowOfItsKind)
 // active, with the focus in it.
 TEST_F(SearchWindows, TheWindowTheRealSearchOpensIsTheActiveOne)
 {
-    app::InstallLeaseSearch();
-    auto choose = [this](const QString &key) {
-        QTimer::singleShot(0, [key] {
-            auto *d = qobject_cast<app::TFindBailDlg *>(QApplication::activeModalWidget());
-            ASSERT_NE(d, nullptr);
-            dataset::TTable &t = d->LeaseTable();
-            for (t.First(); !t.Eof() && t.FieldByName(QStringLiteral("BAILAHCOOP"))->AsString() != key; t.Next()) {
-            }
-            QTest::mouseClick(d->findChild<QPushButton *>(QStringLiteral("Pb_Select")), Qt::LeftButton);
-        });
-        m_form->Button(QStringLiteral("SpB_FindBail"))->click();
-        Settle();
-    };
     const QString nn = m_keys[QStringLiteral("NN")].front(), on = m_keys[QStringLiteral("ON")].front();
-    choose(nn);
+    ChooseInDialog(nn);
     ASSERT_EQ(Windows(), 1);
-    choose(on);
+    ChooseInDialog(on);
     ASSERT_EQ(Windows(), 2);
     ASSERT_NE(Active(), nullptr);
     EXPECT_TRUE(Active()->IsElderly());
@@ -185,4 +189,39 @@ TEST_F(SearchWindows, TheWindowTheRealSearchOpensIsTheActiveOne)
     EXPECT_TRUE(focus && Active()->isAncestorOf(focus)) << (focus ? focus->objectName().toStdString() : "no focus");
     EXPECT_EQ(m_form->MdiArea()->subWindowList(QMdiArea::StackingOrder).last()->widget(), Active());
     db::SetLeaseSearchHook({});
+}
+
+// Unsaved edits are not saved by choosing another lease: the closing question comes first;
+// Cancel stays on them, No drops them and goes.
+TEST_F(SearchWindows, ChoosingALeaseAsksFirstAboutUnsavedEdits)
+{
+    const QString first = m_keys[QStringLiteral("NN")].front(), second = m_keys[QStringLiteral("NN")].back();
+    ChooseInDialog(first);
+    ASSERT_EQ(ActiveKey(), first);
+    auto *name = Active()->findChild<QLineEdit *>(QStringLiteral("E_A_Nom1"));
+    ASSERT_NE(name, nullptr);
+    const QString stored = Active()->BailStdTable().FieldByName(QStringLiteral("A_NOM1"))->AsString();
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Nom-Tape"));
+    ASSERT_EQ(Active()->BailStdTable().State(), dataset::TDataSetState::Edit);
+
+    TBoxRecorder boxes;
+    boxes.Answer(QMessageBox::Cancel);
+    ChooseInDialog(second);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(ActiveKey(), first);
+    EXPECT_EQ(Active()->BailStdTable().State(), dataset::TDataSetState::Edit);
+    EXPECT_EQ(name->text(), QStringLiteral("Nom-Tape"));
+
+    boxes.Answer(QMessageBox::No);
+    ChooseInDialog(second);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(ActiveKey(), second);
+    dataset::TTable t;
+    t.SetTableName(db::TableFile(m_dir->path(), db::kBailStd, "dbf"));
+    t.SetIndexName(QStringLiteral("BAILAHCOOP"));
+    t.Open();
+    ASSERT_TRUE(t.FindKey(first));
+    EXPECT_EQ(t.FieldByName(QStringLiteral("A_NOM1"))->AsString(), stored);
 }
