@@ -60,7 +60,7 @@ const TAnnexText kColumnHeads[] = {
      "Tick off if included in the rent for the dwelling indicated in the lease"},
     {"Loyer supplémentaire selon le terme prévu au bail (mois,semaine ou autre)",
      "Additional rent in accordance with the term provided for in the lease (month, week or other)"},
-    {"Autres services que le proprié- taire s'engage à maintenir (souvent payables à chaque utilisation)",
+    {"Autres services que le propriétaire s'engage à maintenir (souvent payables à chaque utilisation)",
      "Other services that the landlord undertakes to maintain (often payable each time used)"},
 };
 

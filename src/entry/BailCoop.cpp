@@ -144,6 +144,8 @@ constexpr TWording kWording[] = {
     {"S'il y a lieu, les travaux à exécuter par le propriétaire sont les suivants:",
      "S'il y a lieu, les travaux à exécuter par la coopérative sont les suivants:",
      "Where applicable, the work to be carried out by the cooperative is as follows:"},
+    // "la coopérative" where the standard form says "du propriétaire".
+    {"Sont à la charge du ", "Sont à la charge de la ", "Will be borne by the"},
     {"propriétaire", "coopérative", "cooperative"},
     {"Cet avis est obligatoire: le propriétaire doit le remettre au nouveau locataire ou au sous-locataire lors de "
      "la conclusion du bail, sauf dans les cas décrits à la section F.",

@@ -99,6 +99,7 @@ const TRentLayout kRent = {
     1140, 1190, 1260, 1330, 1295, 1400, 1450, 1517, 1548, 1620, 1670,
     "La coopérative ne peut exiger la remise d'un chèque ou d'un autre effet ",
     "The cooperative may not require payment by means of a ",
+    "Le loyer sera payable au ", "Rent will be payable at ",
 };
 
 const TJanitorLayout kJanitor = {1830, 1795, 1888, 1918, 1970, 2034};

@@ -34,6 +34,7 @@ const TRentLayout kRent = {
     1788, 1831, 1900, 1966, 1930, 2038, 2086, 2153, 2181, 2245, 2294,
     "Le propriétaire ne peut exiger la remise d'un chèque ou d'un autre effet ",
     "The landlord may not require payment by means of a ",
+    "Le loyer sera payable au ", "Rent shall be payable at ",
 };
 
 const TJanitorLayout kJanitor = {2447, 2411, 2488, 2518, 2581, 2645};
@@ -170,7 +171,7 @@ void DrawPaymentMethod(TPageCanvas &canvas, const TRow &lease, const TRentLayout
     DrawPeriod(canvas, 2040, l.methods);
     Value(canvas, r, l.methods, lease.Text("D_MODE_AUT"), 2035 - r);
 
-    r = Label(canvas, 330, l.place, Pick("Le loyer sera payable au ", "Rent shall be payable at "));
+    r = Label(canvas, 330, l.place, Pick(l.placeFr, l.placeEn));
     DrawLine(canvas, r, l.place + 3, 2035, l.place + 3);
     DrawPeriod(canvas, 2040, l.place);
     Value(canvas, r, l.place, lease.Text("D_LIEU"), 2035 - r);

@@ -137,10 +137,10 @@ void DrawConditions(TPageCanvas &canvas, const TRow &lease, const TConditionsLay
     const TText texts[] = {
         {130, l.head, 25, L, "Conditions", nullptr},
         {330, l.access, 9, L, "Le locataire a un droit d'accès au terrain.", "The lessee has a right of access to the land."},
-        {330, l.details1 + 29, 3, L, "Précisions ou limitations", "Details or limitations"},
+        {330, l.details1 + 29, 3, L, "Précisions ou limitations", "Specifications or limitations"},
         {330, l.animals, 9, L, "Le locataire a le droit de garder un ou des animaux.",
          "The lessee has the right to keep one or more animals."},
-        {330, l.details2 + 31, 3, L, "Précisions ou limitations", "Details or limitations"},
+        {330, l.details2 + 31, 3, L, "Précisions ou limitations", "Specifications or limitations"},
     };
     DrawTexts(canvas, texts);
     DrawBullet(canvas, l.access);

@@ -166,6 +166,7 @@ struct TRentLayout {
     int methodHead, postdated, methodSentence, methods, methodBoxTop;
     int placeHead, domicile, place, placeCaption, proofHead, receipt;
     const char *postdatedFr, *postdatedEn; // the lessor who may not require a postdated cheque
+    const char *placeFr, *placeEn;         // the place of payment's label (the forms word it apart)
 };
 void DrawRentSection(TPageCanvas &canvas, const TRow &lease, const TRentLayout &layout);
 

@@ -55,6 +55,13 @@ TEST_F(BailCoopTest, NewLeaseHasMembersNoByLawsAndTheStandardTermsOnTheCooperati
     EXPECT_TRUE(w.form->IsCooperative());
     EXPECT_TRUE(w.Find("PB_Annexe")->isHidden());
     EXPECT_EQ(w.Find<ui::TKelSpeedButton>("Pb_SelLocateur")->toolTip(), QStringLiteral("Sélection du locateur"));
+    // The services are borne "de la coopérative", not "du".
+    int borne = 0;
+    for (QLabel *l : w.form->findChildren<QLabel *>()) {
+        EXPECT_NE(l->text(), QStringLiteral("Sont à la charge du "));
+        borne += l->text() == QStringLiteral("Sont à la charge de la ");
+    }
+    EXPECT_EQ(borne, 1);
 
     // The form's own distribution of the sections, and what it leaves out.
     const std::pair<const char *, int> pages[] = {{"Sec_A", 0}, {"Sec_B", 0}, {"Sec_C", 0}, {"Sec_D", 1},

@@ -131,6 +131,9 @@ TEST_F(CoopPages, EnglishPrintsTheCooperativeWordingAndContinuedHeadings)
     EXPECT_TRUE(Find(Runs(*p, 3), QStringLiteral("SERVICES AND CONDITIONS (cont.)"), 135));
     EXPECT_TRUE(Find(Runs(*p, 4), QStringLiteral("LEASE MODIFIED BY THE OSTREVANE (art. 1955 C.C.V.) (cont.)"), 190));
     EXPECT_TRUE(Find(Runs(*p, 3), QStringLiteral("the dwelling is leased by a housing cooperative to one of its members."), 2370));
+    // The form's own wording where it differs from the standard one's.
+    EXPECT_TRUE(PageText(*p, 2).contains(QLatin1String("Rent will be payable at"))) << PageText(*p, 2).toStdString();
+    EXPECT_TRUE(PageText(*p, 3).contains(QLatin1String("Specifications or limitations")));
     // The lessor is the cooperative throughout, never the landlord.
     int cooperative = 0;
     for (int page = 1; page <= 4; ++page) {
