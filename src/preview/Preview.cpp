@@ -28,6 +28,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -454,7 +456,8 @@ void TFPrintPreview::CreateMailPanel()
 
 void TFPrintPreview::OpenMailPanel(bool multiple)
 {
-    if (!m_current)
+    // The keys open what the buttons open, and nothing while a button is disabled.
+    if (!m_current || !Button(multiple ? "BtnSendMailMulti" : "BtnSendMail")->isEnabled())
         return;
     m_mailPanel->SetFrench(French());
     m_mailPanel->Open(multiple);
@@ -668,6 +671,10 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e, bool perform)
     const bool none = mods == Qt::NoModifier, ctrl = mods == Qt::ControlModifier;
     const bool ctrlShift = mods == (Qt::ControlModifier | Qt::ShiftModifier);
     const bool inEdit = qobject_cast<QLineEdit *>(QApplication::focusWidget()) != nullptr;
+    // The widget the key is for: the one the event filter saw it reach, else the focus.
+    const QObject *target = m_keyTarget ? m_keyTarget.data() : QApplication::focusWidget();
+    const bool inText = inEdit || qobject_cast<const QLineEdit *>(target) || qobject_cast<const QPlainTextEdit *>(target)
+                     || qobject_cast<const QTextEdit *>(target);
     switch (e->key()) {
     case Qt::Key_PageDown:
         if (none) { if (perform) BtnNextPageClick(); return true; }
@@ -692,10 +699,11 @@ bool TFPrintPreview::HandleKey(QKeyEvent *e, bool perform)
         if (ctrlShift) { if (perform) BtnPreviousPrintoutClick(); return true; }
         break;
     case Qt::Key_Home:
-        if (ctrl) { if (perform) BtnFirstPageClick(); return true; }
+        // Alone, as the button's hint says, except where it moves a text cursor.
+        if (ctrl || (none && !inText)) { if (perform) BtnFirstPageClick(); return true; }
         break;
     case Qt::Key_End:
-        if (ctrl) { if (perform) BtnLastPageClick(); return true; }
+        if (ctrl || (none && !inText)) { if (perform) BtnLastPageClick(); return true; }
         break;
     case Qt::Key_Plus:
         // The keypad's Add, or "+" typed with Shift on keyboards that need it.
@@ -782,17 +790,24 @@ bool TFPrintPreview::eventFilter(QObject *watched, QEvent *event)
         if (watched == m_scrollBox->viewport() && m_sheet)
             LayOutSheet(true);
         break;
-    case QEvent::ShortcutOverride:
+    case QEvent::ShortcutOverride: {
         // Inside the main window the sub-window's own shortcuts (Ctrl+W closes it) would come
         // first: a key the preview handles is claimed, and arrives as a key press.
-        if (HandleKey(static_cast<QKeyEvent *>(event), false)) {
+        m_keyTarget = watched;
+        const bool ours = HandleKey(static_cast<QKeyEvent *>(event), false);
+        m_keyTarget = nullptr;
+        if (ours) {
             event->accept();
             return true;
         }
         break;
+    }
     case QEvent::KeyPress: {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (HandleKey(key))
+        m_keyTarget = watched;
+        const bool handled = HandleKey(key);
+        m_keyTarget = nullptr;
+        if (handled)
             return true;
         // Typed keys reach the combo box (its edit's focus proxy), which hands them to the
         // edit directly, past the edit's filters: both are watched.

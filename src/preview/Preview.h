@@ -217,6 +217,7 @@ private:
     TSearchPanel *m_searchPanel = nullptr;
     TArchivePanel *m_archivePanel = nullptr;
     TExportMenu *m_exportMenu = nullptr;
+    QPointer<QObject> m_keyTarget; // the widget a key being filtered was sent to
     TMailPanel *m_mailPanel = nullptr;
 };
 

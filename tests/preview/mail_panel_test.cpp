@@ -279,6 +279,17 @@ TEST_F(MailPanel, EachModeSendsWhatTheUserSeesAndNoFileOfTheUsersIsTouched)
     EXPECT_EQ(f.readAll(), QByteArray("mine"));
 }
 
+TEST_F(MailPanel, MultipleModeKeyDoesNothingWhileItsButtonIsDisabled)
+{
+    auto w = std::make_unique<TFPrintPreview>(nullptr, Pages(2, QStringLiteral("Baux")));
+    w->show();
+    ASSERT_FALSE(w->Button("BtnSendMailMulti")->isEnabled()); // no page has a recipient
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(w->MailPanel()->isVisible());
+    QTest::keyClick(w.get(), Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(w->MailPanel()->isVisible());
+}
+
 TEST_F(MailPanel, ServerDownShowsTheErrorAndKeepsEverythingTyped)
 {
     UseServer(1);

@@ -139,6 +139,11 @@ TEST(Preview, NavigationButtonsKeysAndWheel)
     EXPECT_EQ(w.Current()->CurrentPage(), 1);
     QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(w.Current()->CurrentPage(), 25);
+    // Home and End alone, as the buttons' hints name them.
+    QTest::keyClick(&w, Qt::Key_Home);
+    EXPECT_EQ(w.Current()->CurrentPage(), 1);
+    QTest::keyClick(&w, Qt::Key_End);
+    EXPECT_EQ(w.Current()->CurrentPage(), 25);
     QTest::keyClick(&w, Qt::Key_PageUp, Qt::ControlModifier | Qt::ShiftModifier); // not in the table
     EXPECT_EQ(w.Current()->CurrentPage(), 25);
     auto wheel = [&](int delta, Qt::KeyboardModifiers mods) {
