@@ -90,6 +90,8 @@ void TExportMenu::Run(bool open)
         proposed.remove(c);
     const QStringList filters = Filters();
     QFileDialog dialog(m_button->window(), QString(), proposed);
+    // The descriptions already name their pattern: the dialog does not add it a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(m_lastKind));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

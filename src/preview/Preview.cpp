@@ -1093,15 +1093,21 @@ void TFPrintPreview::BtnSaveToDiskClick()
     for (const TFileKind &k : kSaveKinds)
         filters << FilterOf(k, french);
     QFileDialog dialog(this, QString(), Proposed(m_current->Title()));
+    // The descriptions already name their pattern: the dialog does not add it a second time.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     dialog.selectNameFilter(filters.value(g_lastSaveKind));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const int kind = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
-    g_lastSaveKind = kind;
     QString file = dialog.selectedFiles().first();
+    int kind = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    // A known extension the user typed says the kind, whatever filter is selected.
+    for (int k = 0; k < int(std::size(kSaveKinds)); ++k)
+        if (QFileInfo(file).suffix().compare(QLatin1String(kSaveKinds[k].suffix), Qt::CaseInsensitive) == 0)
+            kind = k;
+    g_lastSaveKind = kind;
     if (QFileInfo(file).suffix().isEmpty())
         file += QLatin1Char('.') + QLatin1String(kSaveKinds[kind].suffix);
     if (kind == 0)
@@ -1117,6 +1123,7 @@ void TFPrintPreview::BtnOpenClick()
     const bool french = French();
     const QStringList filters{FilterOf(kSaveKinds[0], french), FilterOf(kSaveKinds[1], french)};
     QFileDialog dialog(this, QString(), QString());
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setNameFilters(filters);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("krp"));

@@ -207,6 +207,12 @@ TPrintoutExport::TPrintoutExport(const QString &fileName, const QString &kind, s
 
 TPrintoutExport::~TPrintoutExport() = default;
 
+void TPrintoutExport::SetDocumentTitle(const QString &title)
+{
+    if (m_pdf && !title.trimmed().isEmpty())
+        m_pdf->SetTitle(title.trimmed());
+}
+
 void TPrintoutExport::ExportBegin(const TMetafile &first, const TReportMargins &margins, QSize sheetPx, QSize sheetSize,
                                   int orientation)
 {
@@ -533,6 +539,7 @@ void ExportRange(TPrintoutExport &exporter, TPrintout &printout, int from, int t
                  const std::function<void(int done)> &afterPage)
 {
     const TPrintGeometry &geometry = printout.Geometry();
+    exporter.SetDocumentTitle(printout.Title());
     exporter.ExportBegin(*printout.PageMetafile(from), ReportMargins(), geometry.sheetPx, geometry.sheetSize,
                          printout.LastOrientation());
     if (afterPage)

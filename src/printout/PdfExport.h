@@ -43,6 +43,8 @@ public:
     TPrintoutExport(const QString &fileName, const QString &kind, std::unique_ptr<TExportTarget> target);
     ~TPrintoutExport();
     TPrintoutExport(const TPrintoutExport &) = delete;
+    // The document's title in the PDF's information (the printout's title); before the pages.
+    void SetDocumentTitle(const QString &title);
     TPrintoutExport &operator=(const TPrintoutExport &) = delete;
 
     bool Ready() const { return m_ready; }

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QLabel>
@@ -33,6 +34,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -315,6 +317,8 @@ TEST(Preview, SavesThePrintoutAsAPdfDocument)
         QString info;
         ASSERT_EQ(testsupport::Run(QStringLiteral("pdfinfo"), {pdf}, &info), 0);
         EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\b")))) << info.toStdString();
+        // The printout's title is the document's.
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Title:\\s+Bail 42\\n")))) << info.toStdString();
     }
     // A folder that does not exist: a message, and no file anywhere.
     const QString missing = dir->filePath(QStringLiteral("nope/lease.pdf"));
@@ -513,4 +517,36 @@ TEST(Preview, PrintCommandToAFileOrToAPrinterGoneMeanwhile)
     EXPECT_TRUE(boxes.texts[0].contains(QStringLiteral("introuvable"))) << boxes.texts[0].toStdString();
     EXPECT_FALSE(QFileInfo::exists(other));
     SetApplicationPrinter(TPrinter::Default());
+}
+
+// The real save dialog: each kind described once, and a typed known extension says the kind
+// whatever filter is selected.
+TEST(Preview, SaveDialogNamesEachKindOnceAndTheTypedExtensionWins)
+{
+    auto dir = testsupport::TempDir();
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(dir->path()); // the export's listing goes to the current folder
+    TFPrintPreview w(nullptr, Lease(2));
+    w.show();
+    QStringList kinds;
+    const QString typed = dir->filePath(QStringLiteral("typed.pdf"));
+    QTimer::singleShot(0, [&] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        auto *combo = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(combo, nullptr);
+        for (int i = 0; i < combo->count(); ++i)
+            kinds << combo->itemText(i);
+        d->selectNameFilter(d->nameFilters().first()); // the printout file's
+        auto *name = d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        name->setText(typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QDir::setCurrent(cwd);
+    EXPECT_EQ(kinds, (QStringList{QStringLiteral("(Document Kelvora *.krp)"), QStringLiteral("(Fichier métafile *.emf)"),
+                                  QStringLiteral("(Fichier Adobe Acrobat *.pdf)")}));
+    QFile f(typed);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5) == "%PDF-");
 }
