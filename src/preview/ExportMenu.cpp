@@ -39,6 +39,14 @@ std::function<bool(const QUrl &)> &OpenHook()
 
 } // namespace
 
+int NameFilterIndex(const QStringList &filters, const QString &selected)
+{
+    for (int i = 0; i < int(filters.size()); ++i)
+        if (filters[i] == selected || (!selected.isEmpty() && filters[i].startsWith(selected + QLatin1Char(' '))))
+            return i;
+    return -1;
+}
+
 void TExportMenu::SetFileDialogHook(std::function<bool(QFileDialog &)> hook) { DialogHook() = std::move(hook); }
 void TExportMenu::SetOpenHook(std::function<bool(const QUrl &)> hook) { OpenHook() = std::move(hook); }
 
@@ -99,7 +107,7 @@ void TExportMenu::Run(bool open)
     const bool accepted = DialogHook() ? DialogHook()(dialog) : dialog.exec() == QDialog::Accepted;
     if (!accepted || dialog.selectedFiles().isEmpty())
         return;
-    m_lastKind = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    m_lastKind = std::max(0, NameFilterIndex(filters, dialog.selectedNameFilter()));
     ExportFile(dialog.selectedFiles().first(), m_lastKind, open);
 }
 

@@ -24,6 +24,10 @@ class TKelButtonFace;
 
 namespace preview {
 
+// The index in filters of what a file dialog reports as selected: the whole filter, or only
+// its description where the dialog hides the pattern. -1 when none is.
+int NameFilterIndex(const QStringList &filters, const QString &selected);
+
 class TExportMenu : public QObject {
     Q_OBJECT
 public:

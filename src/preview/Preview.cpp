@@ -1102,7 +1102,7 @@ void TFPrintPreview::BtnSaveToDiskClick()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     QString file = dialog.selectedFiles().first();
-    int kind = std::max(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    int kind = std::max(0, NameFilterIndex(filters, dialog.selectedNameFilter()));
     // A known extension the user typed says the kind, whatever filter is selected.
     for (int k = 0; k < int(std::size(kSaveKinds)); ++k)
         if (QFileInfo(file).suffix().compare(QLatin1String(kSaveKinds[k].suffix), Qt::CaseInsensitive) == 0)
@@ -1130,7 +1130,9 @@ void TFPrintPreview::BtnOpenClick()
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString file = dialog.selectedFiles().first();
-    if (dialog.selectedNameFilter() == filters[1])
+    // The metafile filter, or a metafile chosen under the other one.
+    if (NameFilterIndex(filters, dialog.selectedNameFilter()) == 1
+        || QFileInfo(file).suffix().compare(QLatin1String("emf"), Qt::CaseInsensitive) == 0)
         OpenEmf(file);
     else
         OpenKrp(file);
