@@ -883,7 +883,9 @@ void TFPrintPreview::ShowSearchPanel()
 
 void TFPrintPreview::Search(const QString &text, bool matchCase, bool wholeWords)
 {
+    // The last search's underline goes; a hit of this one shows it again.
     m_shownHit = -1;
+    m_underline->hide();
     m_searchPanel->Search(m_current, text, matchCase, wholeWords, French());
 }
 

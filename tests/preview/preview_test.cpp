@@ -260,6 +260,10 @@ TEST(Preview, SearchWholeWordsAndUnderline)
     EXPECT_TRUE(w.Hits().empty());
     ASSERT_EQ(boxes.texts.size(), 1);
     EXPECT_EQ(boxes.texts.first(), QStringLiteral("«bailleur» non trouvé"));
+    // The search that found nothing leaves no underline of the one before, even after a zoom.
+    EXPECT_FALSE(w.UnderlineVisible());
+    QTest::keyClick(&w, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_FALSE(w.UnderlineVisible());
     QTest::keyClick(&w, Qt::Key_PageDown);
     EXPECT_FALSE(w.UnderlineVisible());
 }
