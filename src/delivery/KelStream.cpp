@@ -297,25 +297,25 @@ printout::TPrintout *TKelMemoryStream::LoadFromStream(const printout::TUserConte
     const bool v102 = in.version == QLatin1String(kVersion);
     const int count = int(in.pages.size());
 
-    // Everything read: now the printer, the paper and the printout.
+    // Everything read: now the printer, the paper and the printout. The file's printer and
+    // paper are the document's own: the application's printer and default paper, which later
+    // previews and jobs start from, change only when the user changes them.
     std::unique_ptr<printout::TPrinter> named = printout::TPrinter::Named(in.printerName);
     const bool found = named != nullptr;
-    if (named)
-        printout::SetApplicationPrinter(std::move(named));
-    printout::TPrinter &app = printout::ApplicationPrinter();
-    app.SetCopies(1);
-    app.SetDuplex(0);
-    app.SetCollate(false);
     if (!target) {
-        printout::TPaper &defaults = printout::DefaultPaperRecord();
-        defaults.sizeCode = in.paper.sizeCode;
-        defaults.orientation = in.paper.orientation;
+        std::unique_ptr<printout::TPrinter> printer = named ? std::move(named) : printout::ApplicationPrinter().Clone();
+        printer->SetCopies(1);
+        printer->SetDuplex(0);
+        printer->SetCollate(false);
+        printout::TPaper paper = printout::DefaultPaperRecord();
+        paper.sizeCode = in.paper.sizeCode;
+        paper.orientation = in.paper.orientation;
         if (in.paper.sizeCode == printout::kPaperCustom) {
-            defaults.width = in.paper.width;
-            defaults.length = in.paper.length;
+            paper.width = in.paper.width;
+            paper.length = in.paper.length;
         }
-        app.SetPaper(defaults);
-        target = std::make_unique<printout::TPrintout>(nullptr, false, in.title);
+        printer->SetPaper(paper);
+        target = std::make_unique<printout::TPrintout>(nullptr, std::move(printer), in.title);
         target->SetUserContext(context);
     }
     printout::TPrintout &p = *target;

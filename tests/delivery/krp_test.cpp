@@ -3,6 +3,8 @@
 
 #include "delivery/KelStream.h"
 #include "printout/Metafile.h"
+#include "printout/PaperCheck.h"
+#include "printout/Printer.h"
 #include "printout/Printout.h"
 #include "ui/MessageBoxes.h"
 
@@ -283,3 +285,27 @@ TEST(PrintoutFile, AnIndependentReaderFindsEveryFieldAndItsPagesReadElsewhere)
 }
 
 } // namespace
+
+// A file's paper is its document's: the application's default paper and printer, which the
+// next preview and job start from, stay as the user set them.
+TEST(PrintoutFile, OpeningAFileKeepsItsPaperToItself)
+{
+    constexpr int kA4 = 9;
+    printout::TPaper &defaults = printout::DefaultPaperRecord();
+    const printout::TPaper saved = defaults;
+    defaults.sizeCode = kA4;
+    printout::TPrinter &app = printout::ApplicationPrinter();
+    const printout::TPaper appBefore = app.Paper();
+    app.SetPaper(defaults);
+    const int appPaper = app.Paper().sizeCode;
+
+    auto p = Load(Serialised(QStringLiteral("0102"), 1, true)); // a Letter file
+    ASSERT_TRUE(p && p->Printer());
+    EXPECT_EQ(p->Printer()->Paper().sizeCode, printout::kPaperLetter);
+    EXPECT_EQ(defaults.sizeCode, kA4);
+    EXPECT_EQ(printout::ApplicationPrinter().Paper().sizeCode, appPaper);
+    EXPECT_EQ(&printout::ApplicationPrinter(), &app);
+
+    defaults = saved;
+    app.SetPaper(appBefore);
+}
