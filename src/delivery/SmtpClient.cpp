@@ -140,7 +140,7 @@ TSmtpClient::TSmtpClient(TSmtpSettings settings, TSmtpEvents events)
 namespace {
 
 // The handle every exchange starts from: address, greeting name, TLS, login and time-outs.
-TCurl Prepare(const TSmtpSettings &s, char *errorBuffer)
+TCurl Prepare(const TSmtpSettings &s)
 {
     GlobalInit();
     const QString host = s.host.trimmed();
@@ -160,7 +160,6 @@ TCurl Prepare(const TSmtpSettings &s, char *errorBuffer)
     if (!user.isEmpty())
         url += QUrl::toPercentEncoding(user);
     CURL *c = curl.get();
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(c, CURLOPT_URL, url.constData());
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(s.timeoutMs));
@@ -281,8 +280,7 @@ void Listen(CURL *curl, TDialogue &dialogue)
 
 void TSmtpClient::TestConnection()
 {
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-    TCurl curl = Prepare(m_settings, errorBuffer);
+    TCurl curl = Prepare(m_settings);
     TDialogue dialogue;
     Listen(curl.get(), dialogue);
     // Connect-only ends once the greeting (and STARTTLS when offered) is done.
@@ -311,8 +309,7 @@ void TSmtpClient::Send(const QString &from, const QStringList &recipients, const
         if (!IsValidMailAddress(r) || HasControlCharacters(MailAddressValue(r)))
             throw EMailError(QStringLiteral("L'adresse du destinataire est invalide : %1").arg(VisibleText(r)),
                              QStringLiteral("The recipient's address is not valid: %1").arg(VisibleText(r)));
-    char errorBuffer[CURL_ERROR_SIZE] = {};
-    TCurl curl = Prepare(m_settings, errorBuffer);
+    TCurl curl = Prepare(m_settings);
     CURL *c = curl.get();
     TDialogue dialogue;
     Listen(c, dialogue);
